@@ -1,0 +1,77 @@
+#include "afxwin.h"
+
+#include <string.h>
+
+CFileFind::CFileFind() : m_pFoundInfo(NULL), m_pNextInfo(NULL), m_hContext(NULL) {}
+
+CFileFind::~CFileFind() { Close(); }
+
+void CFileFind::Close()
+{
+    m_pFoundInfo = NULL;
+    m_pNextInfo = NULL;
+    if (m_hContext != NULL && m_hContext != INVALID_HANDLE_VALUE) AFX_SYS(FindClose)(m_hContext);
+    m_hContext = NULL;
+}
+
+BOOL CFileFind::FindFile(LPCSTR pattern, DWORD /*unused*/)
+{
+    Close();
+    if (pattern == NULL) pattern = "*.*";
+
+    // The pattern travels in cFileName and the system search takes no longer
+    // names either: refuse rather than cut it.
+    size_t length = strlen(pattern);
+    if (length >= MAX_PATH) {
+        AFX_SYS(SetLastError)(ERROR_FILENAME_EXCED_RANGE);
+        return FALSE;
+    }
+    m_pNextInfo = &m_records[0];
+    memcpy(m_pNextInfo->cFileName, pattern, length + 1);
+
+    // Fails with ERROR_FILE_NOT_FOUND when nothing matches, and with
+    // ERROR_PATH_NOT_FOUND or ERROR_NOT_READY (no medium; the error mode keeps
+    // the system's box away) when the folder itself cannot be read.
+    m_hContext = AFX_SYS(FindFirstFileA)(pattern, m_pNextInfo);
+    if (m_hContext == INVALID_HANDLE_VALUE) {
+        DWORD error = AFX_SYS(GetLastError)();
+        Close();
+        AFX_SYS(SetLastError)(error);
+        return FALSE;
+    }
+
+    // The return value counts the terminator only when the buffer was too small.
+    char fullPath[MAX_PATH];
+    LPSTR filePart = NULL;
+    DWORD fullLength = AFX_SYS(GetFullPathNameA)(pattern, MAX_PATH, fullPath, &filePart);
+    if (fullLength == 0 || fullLength >= MAX_PATH) {
+        Close();
+        AFX_SYS(SetLastError)(ERROR_INVALID_NAME);
+        return FALSE;
+    }
+    LPCSTR separator = AfxFindLastOf(fullPath, "\\/");
+    if (separator != NULL) fullPath[separator - fullPath] = '\0';
+    m_strRoot = fullPath;
+    return TRUE;
+}
+
+BOOL CFileFind::FindNextFile()
+{
+    if (m_hContext == NULL || m_hContext == INVALID_HANDLE_VALUE) return FALSE;
+    if (m_pFoundInfo == NULL) m_pFoundInfo = &m_records[1];
+
+    WIN32_FIND_DATAA* readAhead = m_pNextInfo;
+    m_pNextInfo = m_pFoundInfo;
+    m_pFoundInfo = readAhead;
+    return AFX_SYS(FindNextFileA)(m_hContext, m_pNextInfo);
+}
+
+CString CFileFind::GetFileName() const
+{
+    if (m_pFoundInfo == NULL) return CString();
+    // cFileName is always terminated by the system; make sure of it anyway.
+    char name[MAX_PATH];
+    memcpy(name, m_pFoundInfo->cFileName, MAX_PATH);
+    name[MAX_PATH - 1] = '\0';
+    return CString(name);
+}
