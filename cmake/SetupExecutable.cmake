@@ -9,6 +9,8 @@ target_link_libraries(Setup PRIVATE launcher)
 set_target_properties(Setup PROPERTIES OUTPUT_NAME Setup SUFFIX ".exe")
 target_include_directories(Setup PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/resources)
 
+include(cmake/PackageBaseName.cmake)
+setup_check_package_base_name("${SETUP_PACKAGE_BASE_NAME}")
 configure_file(resources/config.h.in resources/config.h @ONLY)
 
 if(MINGW)
