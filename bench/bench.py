@@ -1,0 +1,163 @@
+#!/usr/bin/env python3
+"""Footprint and start-up cost of Setup.exe, measured under Wine.
+
+    bench/bench.py [--rounds N] [--runs N]     (after scripts/build.sh; bench/run.sh does both)
+
+Prints the size of build/win32/Setup.exe with and without its resources, its
+imports, and three timing ratios taken with hyperfine, each against
+Minimal.exe (built the same way, importing the same DLLs, only returning):
+
+- own overhead: Setup.exe's whole run with msi.dll unavailable, so it does
+  everything but the installation and ends silently;
+- large folder: the same run in a folder that also holds 10,000 other files,
+  against the run in a folder with only the packages;
+- hand-off: the run up to a failed installation (a package that is no
+  database), for information.
+
+The two sides of a ratio are timed alternately, round after round, and the
+median of the per-round ratios is reported.
+"""
+import argparse
+import json
+import os
+import re
+import shutil
+import statistics
+import subprocess
+import sys
+import tempfile
+
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+from wine import Config, Display, env_wineserver  # noqa: E402
+
+PRODUCT = os.path.join(ROOT, "build", "win32", "Setup.exe")
+
+
+def objdump(path):
+    return subprocess.run(["i686-w64-mingw32-objdump", "-p", "-h", path], check=True,
+                          stdout=subprocess.PIPE, text=True).stdout
+
+
+def footprint():
+    text = objdump(PRODUCT)
+    size = os.path.getsize(PRODUCT)
+    rsrc = re.search(r"^\s*\d+\s+\.rsrc\s+([0-9a-f]+)\s+[0-9a-f]+\s+[0-9a-f]+\s+[0-9a-f]+", text, re.M)
+    # The section's raw size, rounded up to the file alignment of 512.
+    rsrc_size = (int(rsrc.group(1), 16) + 511) // 512 * 512 if rsrc else 0
+    print("Setup.exe (%s)" % os.path.relpath(PRODUCT, ROOT))
+    print("  size: %d bytes (%.1f KiB); without resources: %d bytes (.rsrc %d bytes)"
+          % (size, size / 1024, size - rsrc_size, rsrc_size))
+    imports, dll = {}, None
+    for line in text.splitlines():
+        m = re.match(r"\s+DLL Name: (\S+)", line)
+        if m:
+            dll = m.group(1)
+            imports[dll] = []
+        m = re.match(r"\s+[0-9a-f]+\s+\d+\s+(\S+)$", line)
+        if dll and m:
+            imports[dll].append(m.group(1))
+    for dll, names in imports.items():
+        print("  imports %s (%d): %s" % (dll, len(names), " ".join(sorted(names))))
+
+
+def hyperfine(commands, runs, cwd, env, work):
+    out = os.path.join(work, "hyperfine.json")
+    subprocess.run(["hyperfine", "--style", "none", "--warmup", "1", "--runs", str(runs), "-N",
+                    "--export-json", out] + commands, cwd=cwd, env=env, check=True,
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    with open(out) as f:
+        return [result["median"] for result in json.load(f)["results"]]
+
+
+def measure(sides, rounds, runs, env, work):
+    """sides: {name: (command, folder)}. Times every side once per round, in
+    turn, and returns {name: [median seconds of each round]}."""
+    times = {name: [] for name in sides}
+    for _ in range(rounds):
+        for name, (command, cwd) in sides.items():
+            times[name].append(hyperfine([command], runs, cwd, env, work)[0])
+    return times
+
+
+def report(label, times, first, second):
+    ratios = [a / b for a, b in zip(times[first], times[second])]
+    median = statistics.median(ratios)
+    print("  %-50s %.3f  (%.1f ms against %.1f ms; %d rounds, ratios %.3f..%.3f)"
+          % (label, median, statistics.median(times[first]) * 1000, statistics.median(times[second]) * 1000,
+             len(ratios), min(ratios), max(ratios)))
+    return median
+
+
+def folder(work, name, packages=(), filler=0, broken=False):
+    path = os.path.join(work, name)
+    os.makedirs(path)
+    for package in packages:
+        with open(os.path.join(path, package), "wb") as f:
+            f.write(b"not a Windows Installer database" if broken else b"")
+    for i in range(filler):
+        open(os.path.join(path, "unrelated_%05d.dat" % i), "w").close()
+    return path
+
+
+def timings(config, rounds, runs):
+    work = tempfile.mkdtemp(prefix="setup-bench-", dir=config.work)
+    minimal = os.path.join(os.path.dirname(config.setup_exe), "bench", "Minimal.exe")
+    packages = ["quelvarine_enu.msi", "quelvarine_CHT.msi", "quelvarine_deu.msi"]
+    plain = folder(work, "plain", packages)
+    large = folder(work, "large", packages, filler=10000)
+    broken = folder(work, "broken", packages, broken=True)
+    for path in (plain, large, broken):
+        shutil.copy(config.setup_exe, os.path.join(path, "Setup.exe"))
+        shutil.copy(minimal, os.path.join(path, "Minimal.exe"))
+
+    print("\nStart-up under Wine (%s, %s; median of per-round ratios)" % (config.arch, config.setup_exe))
+    results = {}
+    with Display() as display:
+        env = config.wine_env(lang="en_US.UTF-8", overrides="msi=d;mscoree,mshtml=")
+        env["DISPLAY"] = display.name
+        # A persistent server, so that no run pays for starting it.
+        server = subprocess.Popen([env_wineserver(), "-p", "-f"], env=env,
+                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            subprocess.run([config.wine, "Minimal.exe"], cwd=plain, env=env, check=True)
+            setup = config.wine + " Setup.exe"
+            least = config.wine + " Minimal.exe"
+            times = measure({"setup": (setup, plain), "minimal": (least, plain),
+                             "setup large": (setup, large), "minimal large": (least, large)},
+                            rounds, runs, env, work)
+            results["own overhead"] = report("own overhead (Setup / Minimal)", times, "setup", "minimal")
+            results["large folder"] = report("large folder (Setup: large / plain)", times, "setup large", "setup")
+            report("  of which Wine's own (Minimal: large / plain)", times, "minimal large", "minimal")
+            results["large share"] = report("  the launcher's share (large: Setup / Minimal)", times,
+                                            "setup large", "minimal large")
+            handoff_env = config.wine_env(lang="en_US.UTF-8")
+            handoff_env["DISPLAY"] = display.name
+            times = measure({"setup": (setup, broken), "minimal": (least, broken)}, max(1, rounds // 2), runs,
+                            handoff_env, work)
+            results["hand-off"] = report("hand-off (Setup to a failed install / Minimal)", times, "setup", "minimal")
+        finally:
+            subprocess.run([env_wineserver(), "-k"], env=env)
+            server.wait()
+    shutil.rmtree(work)
+    return results
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("--rounds", type=int, default=10)
+    parser.add_argument("--runs", type=int, default=5)
+    parser.add_argument("--config", default=os.path.join(ROOT, "build", "bench", "e2e.json"))
+    args = parser.parse_args()
+    footprint()
+    results = timings(Config(args.config), args.rounds, args.runs)
+    verdict = lambda ok: "met" if ok else "MISSED"
+    print("\ntargets: size <= 32 KiB %s; own overhead <= 1.10 %s; large folder <= 1.10 %s "
+          "(launcher's share <= 1.10 %s)"
+          % (verdict(os.path.getsize(PRODUCT) <= 32768), verdict(results["own overhead"] <= 1.10),
+             verdict(results["large folder"] <= 1.10), verdict(results["large share"] <= 1.10)))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
