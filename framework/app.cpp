@@ -145,7 +145,7 @@ void CWinApp::SetCurrentHandles()
     if (m_strAppName.IsEmpty()) {
         char title[256];
         int titleLength = AFX_SYS(LoadStringA)(AfxGetResourceHandle(), kAppNameStringId, title, sizeof(title));
-        if (titleLength > 0) {
+        if (titleLength > 0 && title[0] != '\0') {
             title[titleLength < 256 ? titleLength : 255] = '\0';
             m_strAppName = title;
         } else {

@@ -18,14 +18,19 @@ bool EqualNoCase(LPCSTR left, LPCSTR right, int count = -1)
     return true;
 }
 
-// Reads one locale string of the user default locale. The platform does not
-// define the buffer after a failed read, so that is seen as an empty string.
+// Reads one locale string of the user default locale. The count returned
+// includes the terminator, so the text ends where it says even if the
+// terminator is missing. The platform does not define the buffer after a
+// failed read: that is seen as an empty string.
 bool ReadLocaleString(LCTYPE type, char (&buffer)[kLocaleBufferSize])
 {
     int length = AFX_SYS(GetLocaleInfoA)(LOCALE_USER_DEFAULT, type, buffer, kLocaleBufferSize);
-    buffer[kLocaleBufferSize - 1] = '\0';
-    if (length == 0) buffer[0] = '\0';
-    return length != 0;
+    if (length <= 0) {
+        buffer[0] = '\0';
+        return false;
+    }
+    buffer[(length < kLocaleBufferSize ? length : kLocaleBufferSize) - 1] = '\0';
+    return true;
 }
 
 }  // namespace

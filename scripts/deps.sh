@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake make g++ python3 locales
   g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-i686
-  libgtest-dev
+  libgtest-dev clang libclang-rt-14-dev
   wine wine32:i386 wine64 wixl
   xvfb xdotool imagemagick
   icoutils hyperfine

@@ -7,4 +7,6 @@ scripts/deps.sh
 scripts/build.sh
 cmake --preset host >/dev/null
 cmake --build --preset host -j "$(nproc)" >/dev/null
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$(nproc)" >/dev/null
 ctest --preset host "$@"

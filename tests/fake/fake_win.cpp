@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
-#include <sstream>
 
 namespace fake {
 namespace {
@@ -21,15 +20,20 @@ struct Search {
     size_t next;
 };
 
+std::string text(const std::string& value) { return value; }
+std::string text(const char* value) { return value; }
+template <typename Number>
+std::string text(Number value) { return std::to_string(value); }
+
 template <typename... Args>
 void record(const char* name, const Args&... args)
 {
-    std::ostringstream text;
-    text << name << '(';
+    std::string call = name;
+    call += '(';
     int index = 0;
-    ((text << (index++ ? "," : "") << args), ...);
-    text << ')';
-    g_world.calls.push_back(text.str());
+    ((call += (index++ ? "," : "") + text(args)), ...);
+    call += ')';
+    g_world.calls.push_back(std::move(call));
 }
 
 std::string lower(std::string text)
@@ -39,16 +43,30 @@ std::string lower(std::string text)
     return text;
 }
 
+// * and ? matching, backtracking only to the last star: linear in practice,
+// whatever the pattern holds.
 bool wildcard(const char* pattern, const char* name)
 {
-    if (*pattern == '\0') return *name == '\0';
-    if (*pattern == '*') return wildcard(pattern + 1, name) || (*name != '\0' && wildcard(pattern, name + 1));
-    if (*name == '\0') return false;
-    return (*pattern == '?' || *pattern == *name) && wildcard(pattern + 1, name + 1);
+    const char* star = NULL;
+    const char* resume = NULL;
+    while (*name != '\0') {
+        if (*pattern == '*') {
+            star = pattern++;
+            resume = name;
+        } else if (*pattern == '?' || *pattern == *name) {
+            ++pattern;
+            ++name;
+        } else if (star != NULL) {
+            pattern = star + 1;
+            name = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (*pattern == '*') ++pattern;
+    return *pattern == '\0';
 }
 
-// Splits "dir\name" into its folder and name; the folder must be this
-// directory ("", ".", or the current directory spelled out).
 size_t lastSeparator(const std::string& path)
 {
     size_t cut = std::string::npos;
@@ -160,11 +178,13 @@ int GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR data, int size)
         g_world.lastError = fake::kErrorInvalidFlags;
         return 0;
     }
-    if (g_world.localeUnterminated) {
-        std::memset(data, 'Q', size);
-        return size;
-    }
     const std::string& value = found->second;
+    if (g_world.localeUnterminated) {
+        // A misbehaving platform: copies what fits and adds no terminator.
+        size_t copied = std::min(value.size(), static_cast<size_t>(size));
+        std::memcpy(data, value.data(), copied);
+        return static_cast<int>(copied);
+    }
     if (static_cast<int>(value.size()) + 1 > size) {
         g_world.lastError = fake::kErrorInsufficientBuffer;
         return 0;

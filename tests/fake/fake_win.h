@@ -48,7 +48,7 @@ struct World {
 
     // GetLocaleInfoA, by information type; a missing type fails.
     std::map<LCTYPE, std::string> locale = {{LOCALE_SABBREVLANGNAME, "ENU"}, {LOCALE_SISO639LANGNAME, "en"}};
-    // When set, a read fills the whole buffer with this byte and no terminator.
+    // When set, a read copies as much of the value as fits and no terminator.
     bool localeUnterminated = false;
 
     // LoadStringA, by id.

@@ -129,6 +129,12 @@ TEST_F(AppTest, CaptionFromStringResourceOrExplicitName)
         RunFramework();
         EXPECT_EQ(Str(app.GetAppName()), std::string(255, 'T'));
     }
+    world().strings[0xE000] = std::string("\0hidden", 7);  // empty as text
+    {
+        RecordingApp app;
+        RunFramework();
+        EXPECT_STREQ(app.GetAppName(), "Setup");
+    }
     RecordingApp named(FALSE, "Given");
     RunFramework();
     EXPECT_STREQ(named.GetAppName(), "Given");

@@ -75,8 +75,13 @@ TEST_F(PackageNameTest, UnterminatedLocaleStringsAreNotReadPastTheirBuffer)
 {
     fake::reset();
     world().localeUnterminated = true;
+    world().locale = {{LOCALE_SABBREVLANGNAME, std::string(300, 'Q')}, {LOCALE_SISO639LANGNAME, std::string(300, 'Q')}};
     std::string name(SelectPackageName("b"));
     EXPECT_EQ(name, "b_" + std::string(255, 'Q') + "*.msi");
+
+    // A count that says less than the buffer holds: the text ends there.
+    world().locale = {{LOCALE_SABBREVLANGNAME, "JPNx"}, {LOCALE_SISO639LANGNAME, "jax"}};
+    EXPECT_EQ(std::string(SelectPackageName("b")), "b_JPN.msi");
 }
 
 TEST_F(PackageNameTest, BaseNameIsUsedAsStored)
