@@ -24,6 +24,20 @@ class VersionGate(LauncherTestCase):
                 self.assertEqual(run.installer_calls(), [], run)
 
 
+    def test_no_window_of_its_own(self):
+        # With Windows Installer unavailable the launch ends silently after the
+        # lookup: nothing on screen, whatever the locale and the version.
+        self.launcher.add_package("quelvarine_enu.msi", self.marker("enu"))
+        self.launcher.add_package("quelvarine_CHT.msi", self.marker("cht"))
+        cases = [("Setup.exe", lang) for lang in ("en_US.UTF-8", "zh_TW.UTF-8", "ja_JP.UTF-8", "de_DE.UTF-8",
+                                                  "nb_NO.UTF-8", "fr_FR.UTF-8")]
+        cases += [("gate-%s.exe" % version, "zh_TW.UTF-8") for version in ("winme", "win2k", "winxp", "win98")]
+        for name, lang in cases:
+            with self.subTest(name=name, lang=lang):
+                run = self.launcher.run(name=name, lang=lang, overrides="msi=d;mscoree,mshtml=")
+                self.assertSilentSuccess(run)
+
+
 class PackageChoice(LauncherTestCase):
     """The user's locale picks the package; Windows Installer installs it."""
 
