@@ -148,20 +148,3 @@ TEST_F(AppTest, ModulePathCutAtTheBufferIsStillTerminated)
     EXPECT_EQ(Str(app.GetExeName()).size(), 256u) << "259 characters kept, less \"C:\\\"";
 }
 
-TEST_F(AppTest, Enable3dControlsAndControlContainer)
-{
-    RecordingApp app;
-    world().major = 4;
-    world().minor = 90;
-    EXPECT_TRUE(app.Enable3dControlsStatic());
-    world().major = 3;
-    world().minor = 51;
-    EXPECT_FALSE(app.Enable3dControlsStatic());
-
-    COccManager mine;
-    AfxEnableControlContainer(&mine);
-    EXPECT_EQ(AfxGetOccManager(), &mine);
-    AfxEnableControlContainer();
-    EXPECT_NE(AfxGetOccManager(), nullptr);
-    EXPECT_NE(AfxGetOccManager(), &mine);
-}

@@ -145,17 +145,6 @@ TEST_F(LauncherTest, NoPackageShowsTheMissingMessage)
     EXPECT_TRUE(fake::callsStartingWith("GetCurrentDirectoryA").empty());
 }
 
-TEST_F(LauncherTest, MissingBaseNameLooksForTheBareEnglishName)
-{
-    world().strings.clear();
-    world().files = {};
-    RunSetup();
-    EXPECT_EQ(fake::callsStartingWith("FindFirstFileA"),
-              (std::vector<std::string>{"FindFirstFileA(.\\_en*.msi)", "FindFirstFileA(_enu.msi)"}));
-    ASSERT_EQ(world().boxes.size(), 1u);
-    EXPECT_EQ(world().boxes[0].text, MissingMessage("_enu.msi"));
-}
-
 TEST_F(LauncherTest, UnreadableCurrentDirectory)
 {
     world().currentDirectoryFails = true;
@@ -173,17 +162,6 @@ TEST_F(LauncherTest, DriveRootGivesTwoBackslashes)
     EXPECT_EQ(InstallerCalls(), Installed("D:\\\\quelvarine_enu.msi"));
 }
 
-TEST_F(LauncherTest, CaptionFollowsTheExecutableName)
-{
-    world().modulePath = "E:\\install.exe";
-    world().files = {};
-    RunSetup();
-    ASSERT_EQ(world().boxes.size(), 1u);
-    EXPECT_EQ(world().boxes[0].caption, "install");
-}
-
-// A directory so deep that the probe's full path reaches 260 characters:
-// the finder cannot form its root, both probes fail.
 TEST_F(LauncherTest, DeepDirectoryReportsThePackageMissing)
 {
     world().currentDirectory = "C:\\" + std::string(240, 'd');
