@@ -113,7 +113,7 @@ def make_planted(config, work):
     folder = os.path.join(work, "planted")
     os.makedirs(folder, exist_ok=True)
     source = os.path.join(HERE, "planted")
-    gcc = config["triple"] + "-gcc"
+    gcc = config["triple"] + "-gcc-win32"
     dll = os.path.join(folder, "msi.dll")
     loader = os.path.join(folder, "plain_loader.exe")
     subprocess.run([gcc, "-shared", "-O2", "-s", "-o", dll, os.path.join(source, "msi.c"),

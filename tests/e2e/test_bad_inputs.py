@@ -95,6 +95,23 @@ class LongPaths(LauncherTestCase):
                     self.assertEqual(run.installer_calls(), [], run)
 
 
+class DriveRoot(LauncherTestCase):
+    """At a drive root the current directory already ends with a backslash:
+    the installer gets two in a row (Q:\\quelvarine_enu.msi) and copes."""
+
+    def test_drive_root(self):
+        drive = os.path.join(self.config.prefix, "dosdevices", "q:")
+        if os.path.lexists(drive):
+            os.remove(drive)
+        os.symlink(self.launcher.folder, drive)
+        self.addCleanup(os.remove, drive)
+        self.launcher.add_package("quelvarine_enu.msi", self.marker("enu"))
+        run = self.launcher.run()
+        self.assertEqual(run.exit_code, 0, run)
+        self.assertEqual(run.installer_calls()[1:], [("MsiInstallProductA", r'"Q:\\\\quelvarine_enu.msi" ""')], run)
+        self.assertTrue(self.launcher.installed(self.marker("enu")), run)
+
+
 class OddFiles(LauncherTestCase):
     """What stands where the package should be."""
 
