@@ -13,7 +13,7 @@ bool FitsPathBuffer(const CString& text) { return text.GetLength() < kPathBuffer
 // file system spells (a pattern becomes the first entry the search returns);
 // otherwise the English package, spelled as the literal. The finder stays
 // open until the caller's run ends.
-bool FindPackage(CFileFind& finder, const CString& baseName, CString& packageName)
+bool FindPackage(CFileFind& finder, const CString& fallback, CString& packageName)
 {
     CString probe = ".\\" + packageName;
     if (FitsPathBuffer(probe) && finder.FindFile(probe)) {
@@ -22,14 +22,10 @@ bool FindPackage(CFileFind& finder, const CString& baseName, CString& packageNam
         return true;
     }
 
-    CString fallback = baseName + "_enu.msi";
     if (FitsPathBuffer(fallback) && finder.FindFile(fallback)) {
         packageName = fallback;
         return true;
     }
-    CString message;
-    message.Format(kMissingPackageMessage, static_cast<LPCSTR>(fallback));
-    AfxMessageBox(message);
     return false;
 }
 
@@ -52,7 +48,13 @@ bool ComposeFullPath(const CString& packageName, CString& fullPath)
 void ResolveAndInstall(const CString& baseName, CString packageName)
 {
     CFileFind finder;
-    if (!FindPackage(finder, baseName, packageName)) return;
+    CString fallback = baseName + "_enu.msi";
+    if (!FindPackage(finder, fallback, packageName)) {
+        CString message;
+        message.Format(kMissingPackageMessage, static_cast<LPCSTR>(fallback));
+        AfxMessageBox(message);
+        return;
+    }
 
     CString fullPath;
     if (!ComposeFullPath(packageName, fullPath)) {
