@@ -10,7 +10,9 @@ Minimal.exe (built the same way, importing the same DLLs, only returning):
 - own overhead: Setup.exe's whole run with msi.dll unavailable, so it does
   everything but the installation and ends silently;
 - large folder: the same run in a folder that also holds 10,000 other files,
-  against the run in a folder with only the packages;
+  against the run in a folder with only the packages; with Setup.exe beside
+  the files (where Wine's loader pays for the folder, as Minimal.exe shows)
+  and with Setup.exe started from a folder of its own;
 - hand-off: the run up to a failed installation (a package that is no
   database), for information.
 
@@ -107,7 +109,8 @@ def timings(config, rounds, runs):
     plain = folder(work, "plain", packages)
     large = folder(work, "large", packages, filler=10000)
     broken = folder(work, "broken", packages, broken=True)
-    for path in (plain, large, broken):
+    own = folder(work, "bin")  # Setup.exe in a folder of its own, started elsewhere
+    for path in (plain, large, broken, own):
         shutil.copy(config.setup_exe, os.path.join(path, "Setup.exe"))
         shutil.copy(minimal, os.path.join(path, "Minimal.exe"))
 
@@ -123,14 +126,18 @@ def timings(config, rounds, runs):
             subprocess.run([config.wine, "Minimal.exe"], cwd=plain, env=env, check=True)
             setup = config.wine + " Setup.exe"
             least = config.wine + " Minimal.exe"
+            elsewhere = config.wine + " " + os.path.join(own, "Setup.exe")
             times = measure({"setup": (setup, plain), "minimal": (least, plain),
-                             "setup large": (setup, large), "minimal large": (least, large)},
+                             "setup large": (setup, large), "minimal large": (least, large),
+                             "elsewhere plain": (elsewhere, plain), "elsewhere large": (elsewhere, large)},
                             rounds, runs, env, work)
             results["own overhead"] = report("own overhead (Setup / Minimal)", times, "setup", "minimal")
             results["large folder"] = report("large folder (Setup: large / plain)", times, "setup large", "setup")
             report("  of which Wine's own (Minimal: large / plain)", times, "minimal large", "minimal")
             results["large share"] = report("  the launcher's share (large: Setup / Minimal)", times,
                                             "setup large", "minimal large")
+            results["large elsewhere"] = report("large folder, Setup.exe started from its own folder",
+                                                times, "elsewhere large", "elsewhere plain")
             handoff_env = config.wine_env(lang="en_US.UTF-8")
             handoff_env["DISPLAY"] = display.name
             times = measure({"setup": (setup, broken), "minimal": (least, broken)}, max(1, rounds // 2), runs,
@@ -153,9 +160,10 @@ def main():
     results = timings(Config(args.config), args.rounds, args.runs)
     verdict = lambda ok: "met" if ok else "MISSED"
     print("\ntargets: size <= 32 KiB %s; own overhead <= 1.10 %s; large folder <= 1.10 %s "
-          "(launcher's share <= 1.10 %s)"
+          "(launcher's share %s, started from its own folder %s)"
           % (verdict(os.path.getsize(PRODUCT) <= 32768), verdict(results["own overhead"] <= 1.10),
-             verdict(results["large folder"] <= 1.10), verdict(results["large share"] <= 1.10)))
+             verdict(results["large folder"] <= 1.10), verdict(results["large share"] <= 1.10),
+             verdict(results["large elsewhere"] <= 1.10)))
     return 0
 
 
