@@ -31,7 +31,7 @@ import tempfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
-from wine import Config, Display, env_wineserver  # noqa: E402
+from wine import Config, Session  # noqa: E402
 
 PRODUCT = os.path.join(ROOT, "build", "win32", "Setup.exe")
 
@@ -102,6 +102,17 @@ def folder(work, name, packages=(), filler=0, broken=False):
     return path
 
 
+def qemu_note():
+    """How the kernel runs 32-bit Wine here: itself, or through qemu-i386."""
+    entry = "/proc/sys/fs/binfmt_misc/qemu-i386"
+    if not os.path.exists(entry):
+        return ""
+    with open(entry) as f:
+        interpreter = [line.split()[1] for line in f if line.startswith("interpreter")]
+    version = subprocess.run(interpreter + ["--version"], stdout=subprocess.PIPE, text=True).stdout.split("\n")[0]
+    return ", emulated by %s (binfmt_misc)" % version
+
+
 def timings(config, rounds, runs):
     work = tempfile.mkdtemp(prefix="setup-bench-", dir=config.work)
     minimal = os.path.join(os.path.dirname(config.setup_exe), "bench", "Minimal.exe")
@@ -114,38 +125,31 @@ def timings(config, rounds, runs):
         shutil.copy(config.setup_exe, os.path.join(path, "Setup.exe"))
         shutil.copy(minimal, os.path.join(path, "Minimal.exe"))
 
-    print("\nStart-up under Wine (%s, %s; median of per-round ratios)" % (config.arch, config.setup_exe))
+    version = subprocess.run([config.wine, "--version"], stdout=subprocess.PIPE, text=True).stdout.strip()
+    print("\nStart-up of the 32-bit %s under 32-bit %s%s (median of per-round ratios)"
+          % (config.setup_exe, version, qemu_note()))
     results = {}
-    with Display() as display:
-        env = config.wine_env(lang="en_US.UTF-8", overrides="msi=d;mscoree,mshtml=")
-        env["DISPLAY"] = display.name
-        # A persistent server, so that no run pays for starting it.
-        server = subprocess.Popen([env_wineserver(), "-p", "-f"], env=env,
-                                  stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        try:
-            subprocess.run([config.wine, "Minimal.exe"], cwd=plain, env=env, check=True)
-            setup = config.wine + " Setup.exe"
-            least = config.wine + " Minimal.exe"
-            elsewhere = config.wine + " " + os.path.join(own, "Setup.exe")
-            times = measure({"setup": (setup, plain), "minimal": (least, plain),
-                             "setup large": (setup, large), "minimal large": (least, large),
-                             "elsewhere plain": (elsewhere, plain), "elsewhere large": (elsewhere, large)},
-                            rounds, runs, env, work)
-            results["own overhead"] = report("own overhead (Setup / Minimal)", times, "setup", "minimal")
-            results["large folder"] = report("large folder (Setup: large / plain)", times, "setup large", "setup")
-            report("  of which Wine's own (Minimal: large / plain)", times, "minimal large", "minimal")
-            results["large share"] = report("  the launcher's share (large: Setup / Minimal)", times,
-                                            "setup large", "minimal large")
-            results["large elsewhere"] = report("large folder, Setup.exe started from its own folder",
-                                                times, "elsewhere large", "elsewhere plain")
-            handoff_env = config.wine_env(lang="en_US.UTF-8")
-            handoff_env["DISPLAY"] = display.name
-            times = measure({"setup": (setup, broken), "minimal": (least, broken)}, max(1, rounds // 2), runs,
-                            handoff_env, work)
-            results["hand-off"] = report("hand-off (Setup to a failed install / Minimal)", times, "setup", "minimal")
-        finally:
-            subprocess.run([env_wineserver(), "-k"], env=env)
-            server.wait()
+    # The session's Wine server is persistent, so that no run pays for starting it.
+    with Session(config) as session:
+        env = session.env(lang="en_US.UTF-8", overrides="msi=d;mscoree,mshtml=")
+        subprocess.run([config.wine, "Minimal.exe"], cwd=plain, env=env, check=True)
+        setup = config.wine + " Setup.exe"
+        least = config.wine + " Minimal.exe"
+        elsewhere = config.wine + " " + os.path.join(own, "Setup.exe")
+        times = measure({"setup": (setup, plain), "minimal": (least, plain),
+                         "setup large": (setup, large), "minimal large": (least, large),
+                         "elsewhere plain": (elsewhere, plain), "elsewhere large": (elsewhere, large)},
+                        rounds, runs, env, work)
+        results["own overhead"] = report("own overhead (Setup / Minimal)", times, "setup", "minimal")
+        results["large folder"] = report("large folder (Setup: large / plain)", times, "setup large", "setup")
+        report("  of which Wine's own (Minimal: large / plain)", times, "minimal large", "minimal")
+        results["large share"] = report("  the launcher's share (large: Setup / Minimal)", times,
+                                        "setup large", "minimal large")
+        results["large elsewhere"] = report("large folder, Setup.exe started from its own folder",
+                                            times, "elsewhere large", "elsewhere plain")
+        times = measure({"setup": (setup, broken), "minimal": (least, broken)}, max(1, rounds // 2), runs,
+                        session.env(lang="en_US.UTF-8"), work)
+        results["hand-off"] = report("hand-off (Setup to a failed install / Minimal)", times, "setup", "minimal")
     shutil.rmtree(work)
     return results
 

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# The benchmark: builds Setup.exe and Minimal.exe, prepares a Wine prefix under
-# build/bench, then prints footprint and start-up ratios. Not part of the tests.
+# The benchmark: builds Setup.exe and Minimal.exe, prepares a 32-bit Wine
+# prefix under build/bench, then prints footprint and start-up ratios. Not part
+# of the tests.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 scripts/build.sh
-python3 tests/e2e/prepare.py --source . --work build/bench --no-variants \
-  --win32-exe build/win32/Setup.exe --win64-exe build/win64/Setup.exe >/dev/null
+python3 tests/e2e/prepare.py --work build/bench --setup-exe build/win32/Setup.exe >/dev/null
 python3 bench/bench.py "$@"

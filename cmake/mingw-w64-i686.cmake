@@ -1,4 +1,12 @@
-# The product: 32-bit Windows, MinGW-w64 with the win32 thread model.
+# The product: 32-bit Windows, MinGW-w64 with the win32 thread model (no
+# winpthread DLL).
+set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR i686)
-set(MINGW_TRIPLE i686-w64-mingw32)
-include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
+set(triple i686-w64-mingw32)
+set(CMAKE_C_COMPILER ${triple}-gcc-win32)
+set(CMAKE_CXX_COMPILER ${triple}-g++-win32)
+set(CMAKE_RC_COMPILER ${triple}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${triple})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

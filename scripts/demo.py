@@ -1,15 +1,17 @@
 #!/usr/bin/env python3
-"""Shows Setup.exe choosing and installing packages under Wine.
+"""Shows the 32-bit Setup.exe choosing and installing packages under Wine.
 
     demo.py WORK     (WORK as prepared by tests/e2e/prepare.py)
 """
 import os
 import shutil
+import subprocess
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-from wine import Config, Launcher  # noqa: E402
+from wine import PACKAGE_SOURCE, Config, Session  # noqa: E402
 
 PACKAGES = ["quelvarine_enu.msi", "quelvarine_CHT.msi", "quelvarine_CHS.msi", "quelvarine_deu.msi"]
 LOCALES = [("en_US.UTF-8", "English (United States)"), ("zh_TW.UTF-8", "Chinese (Traditional, Taiwan)"),
@@ -17,40 +19,48 @@ LOCALES = [("en_US.UTF-8", "English (United States)"), ("zh_TW.UTF-8", "Chinese 
            ("ja_JP.UTF-8", "Japanese: no package, English fallback")]
 
 
-def installed_by(run):
-    calls = dict(run.installer_calls())
-    path = calls.get("MsiInstallProductA", "").split('" "')[0].strip('"').replace("\\\\", "\\")
-    return path or "(installer not called)"
+def add_package(folder, name, marker):
+    with tempfile.TemporaryDirectory() as work:
+        with open(os.path.join(work, "payload.txt"), "w") as f:
+            f.write("installed from %s\n" % name)
+        subprocess.run(["wixl", "-D", "Marker=" + marker, "-D", "Title=" + name, "-o", os.path.join(folder, name),
+                        PACKAGE_SOURCE], cwd=work, check=True)
+
+
+def installed(config, marker):
+    return os.path.exists(os.path.join(config.prefix, "drive_c", "Program Files", "setup-launcher-tests",
+                                       marker + ".txt"))
 
 
 def main():
     work = os.path.abspath(sys.argv[1])
     config = Config(os.path.join(work, "e2e.json"))
     stamp = int(time.time())
-    print("\nSetup.exe: %s (Wine %s prefix %s)\n" % (config.setup_exe, config.arch, config.prefix))
-    for lang, description in LOCALES:
-        folder = os.path.join(work, "media", lang.split(".")[0])
+    version = subprocess.run([config.wine, "--version"], stdout=subprocess.PIPE, text=True).stdout.strip()
+    print("\nSetup.exe: %s (32-bit, %s, prefix %s)\n" % (config.setup_exe, version, config.prefix))
+    with Session(config) as session:
+        for lang, description in LOCALES:
+            folder = os.path.join(work, "media", lang.split(".")[0])
+            shutil.rmtree(folder, ignore_errors=True)
+            os.makedirs(folder)
+            markers = {name: "%s_%s_%d" % (name[:-4], lang.split(".")[0], stamp) for name in PACKAGES}
+            for name, marker in markers.items():
+                add_package(folder, name, marker)
+            run = session.run(folder, config.setup_exe, lang=lang)
+            calls = dict(run.installer_calls())
+            path = calls.get("MsiInstallProductA", "").split('" "')[0].strip('"').replace("\\\\", "\\")
+            done = [name for name, marker in markers.items() if installed(config, marker)]
+            print("LANG=%-12s %-40s -> %s (installed: %s; exit %d)"
+                  % (lang, description, path or "(installer not called)", ", ".join(done) or "nothing",
+                     run.exit_code))
+
+        folder = os.path.join(work, "media", "empty")
         shutil.rmtree(folder, ignore_errors=True)
         os.makedirs(folder)
-        launcher = Launcher(config, folder)
-        for package in PACKAGES:
-            launcher.add_package(package, "%s_%s_%d" % (package[:-4], lang.split(".")[0], stamp))
-        run = launcher.run(lang=lang)
-        chosen = installed_by(run)
-        name = os.path.basename(chosen.replace("\\", "/"))
-        done = launcher.installed("%s_%s_%d" % (name[:-4], lang.split(".")[0], stamp)) if name.endswith(".msi") else False
-        print("LANG=%-12s %-40s -> %s (%s, exit %d)" % (lang, description, chosen,
-                                                       "installed" if done else "NOT installed", run.exit_code))
-
-    folder = os.path.join(work, "media", "empty")
-    shutil.rmtree(folder, ignore_errors=True)
-    os.makedirs(folder)
-    shot = os.path.join(work, "missing-package.png")
-    run = Launcher(config, folder).run(debug="trace+msgbox", screenshot=shot)
-    text = [line.split('MSGBOX_OnInit L"', 1)[1].rstrip('"') for line in run.trace.splitlines()
-            if "MSGBOX_OnInit" in line]
-    print("\nIn a folder without packages: a box captioned %s says %s (exit %d; screenshot %s)\n"
-          % (run.windows, text, run.exit_code, shot))
+        shot = os.path.join(work, "missing-package.png")
+        run = session.run(folder, config.setup_exe, screenshot=shot)
+        print("\nIn a folder without packages: a box captioned %s says %s (exit %d; screenshot %s)\n"
+              % (run.windows, [text for _, text in run.boxes], run.exit_code, shot))
 
 
 if __name__ == "__main__":

@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# Builds Setup.exe and shows it at work under Wine: demo packages in a folder,
-# Setup.exe started there under several user locales, and the package that
-# Windows Installer really installed each time.
+# Builds Setup.exe and shows it at work under 32-bit Wine: demo packages in a
+# folder, Setup.exe started there under several user locales, and the package
+# that Windows Installer really installed each time.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 scripts/build.sh
-python3 tests/e2e/prepare.py --source . --work build/demo --no-variants \
-  --win32-exe build/win32/Setup.exe --win64-exe build/win64/Setup.exe
+python3 tests/e2e/prepare.py --work build/demo --setup-exe build/win32/Setup.exe
 python3 scripts/demo.py build/demo

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Runs every test: unit tests on the host (AddressSanitizer + UBSan) and the
-# end-to-end tests of the real Setup.exe under Wine. Installs what is missing.
+# Runs every test: unit tests on the host (AddressSanitizer + UBSan), checks of
+# the built Setup.exe, short fuzz passes, and the end-to-end tests of the
+# 32-bit Setup.exe under 32-bit Wine. Installs what is missing. Under CI,
+# compiler warnings are errors.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
-scripts/build.sh
-cmake --preset host >/dev/null
-cmake --build --preset host -j "$(nproc)" >/dev/null
-cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz -j "$(nproc)" >/dev/null
+if [ -n "${CI:-}" ]; then export SETUP_WERROR=ON; fi
+for preset in host fuzz; do
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$(nproc)" >/dev/null
+done
 ctest --preset host "$@"

@@ -1,9 +1,10 @@
-"""Runs the real Setup.exe under Wine in Xvfb and reports what it did.
+"""Runs the real 32-bit Setup.exe under Wine in Xvfb and reports what it did.
 
 prepare.py builds the shared state once (Wine prefix, glibc locales, the
-planted msi.dll, Setup.exe variants) and writes e2e.json; the tests read it
-through Config. Each test run gets its own Xvfb and folder, and stops the Wine
-server of the prefix when it ends.
+planted msi.dll, rebranded Setup.exe variants) and writes e2e.json; Config
+reads it. A Session is one Xvfb and one persistent Wine server, shared by the
+runs of one test class so that only the first run pays for starting Wine
+(seconds under qemu-i386); both are stopped when the class ends.
 """
 import json
 import os
@@ -11,11 +12,14 @@ import shutil
 import signal
 import subprocess
 import tempfile
+import threading
 import time
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 PACKAGE_SOURCE = os.path.join(HERE, "packages", "package.wxs")
+WINESERVER = "/usr/lib/wine/wineserver"
+MISSING = "Unable to continue installation due to file %s is missing"
 
 
 class Config:
@@ -31,48 +35,78 @@ class Config:
         """The path as Wine's drive Z: spells it."""
         return "Z:" + os.path.abspath(path).replace("/", "\\")
 
-    def wine_env(self, lang="en_US.UTF-8", debug="-all", overrides=None):
+    def wine_env(self, display, lang="en_US.UTF-8", debug="-all", overrides=None):
         env = dict(os.environ)
         for name in ("WINEDEBUG", "WINEDLLOVERRIDES", "LC_ALL", "LC_MESSAGES", "LANGUAGE"):
             env.pop(name, None)
-        env.update(WINEPREFIX=self.prefix, WINEARCH=self.arch, WINEDEBUG=debug, LANG=lang,
-                   LOCPATH=self.locales, WINEDLLOVERRIDES=overrides or "mscoree,mshtml=")
+        env.update(WINEPREFIX=self.prefix, WINEARCH=self.arch, WINEDEBUG=debug, LANG=lang, LOCPATH=self.locales,
+                   WINEDLLOVERRIDES=overrides or "mscoree,mshtml=", DISPLAY=display)
         return env
 
 
-def free_display():
-    for number in range(90, 200):
-        if not os.path.exists("/tmp/.X%d-lock" % number) and not os.path.exists("/tmp/.X11-unix/X%d" % number):
-            return number
-    raise RuntimeError("no free X display between :90 and :199")
+class Session:
+    """A private Xvfb (it picks a free display itself) and a persistent Wine
+    server for the prefix. Use it in a with statement."""
 
-
-class Display:
-    """A private Xvfb for one test."""
+    def __init__(self, config):
+        self.config = config
+        self.xvfb = self.server = self.watcher = None
+        self.boxes = []  # [(caption, text)] of every message box shown so far
 
     def __enter__(self):
-        self.number = free_display()
-        self.name = ":%d" % self.number
-        self.process = subprocess.Popen(["Xvfb", self.name, "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        for _ in range(100):
-            if os.path.exists("/tmp/.X11-unix/X%d" % self.number):
-                return self
-            time.sleep(0.05)
-        self.__exit__(None, None, None)
-        raise RuntimeError("Xvfb did not start on " + self.name)
+        try:
+            read, write = os.pipe()
+            self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
+                                          "-nolisten", "tcp"], pass_fds=(write,), stdout=subprocess.DEVNULL,
+                                         stderr=subprocess.DEVNULL)
+            os.close(write)
+            with os.fdopen(read) as pipe:
+                number = pipe.readline().strip()
+            if not number:
+                raise RuntimeError("Xvfb did not start")
+            self.display = ":" + number
+            self.server = subprocess.Popen([WINESERVER, "-p", "-f"], env=self.env(),
+                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            self.watcher = subprocess.Popen([self.config.wine, self.config.box_text], env=self.env(),
+                                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+            threading.Thread(target=self.collect_boxes, daemon=True).start()
+            return self
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
 
     def __exit__(self, *exc):
-        self.process.terminate()
         try:
-            self.process.wait(10)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
+            if self.watcher is not None:
+                self.watcher.kill()
+                self.watcher.wait(60)
+            if self.server is not None:
+                subprocess.run([WINESERVER, "-k"], env=self.env(), stderr=subprocess.DEVNULL, timeout=60)
+                self.server.wait(60)
+        finally:
+            if self.xvfb is not None:
+                self.xvfb.terminate()
+                self.xvfb.wait(30)
+
+    def env(self, **options):
+        return self.config.wine_env(getattr(self, "display", ""), **options)
+
+    def collect_boxes(self):
+        for line in self.watcher.stdout:
+            caption, _, text = line.decode("utf-8", "replace").rstrip("\n").partition("\t")
+            self.boxes.append((caption, text))
+
+    def box_seen(self, caption, since, timeout=20):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            if any(seen == caption for seen, _ in self.boxes[since:]):
+                return True
+            time.sleep(0.1)
+        return False
 
     def xdotool(self, *args):
-        result = subprocess.run(["xdotool"] + list(args), env=dict(os.environ, DISPLAY=self.name),
-                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, timeout=20)
+        result = subprocess.run(["xdotool"] + list(args), env=dict(os.environ, DISPLAY=self.display),
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, timeout=30)
         return result.stdout.strip()
 
     def visible_windows(self):
@@ -83,22 +117,50 @@ class Display:
         titles = {wid: self.xdotool("getwindowname", wid) for wid in ids}
         return {wid: title for wid, title in titles.items() if title}
 
-    def press_return(self, window):
-        self.xdotool("windowfocus", "--sync", window)
-        time.sleep(0.2)
-        self.xdotool("key", "Return")
-
     def screenshot(self, path):
-        subprocess.run(["import", "-display", self.name, "-window", "root", path],
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30)
+        subprocess.run(["import", "-display", self.display, "-window", "root", path],
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
+
+    def run(self, folder, exe, name="Setup.exe", args=(), lang="en_US.UTF-8", debug="trace+msi",
+            overrides=None, timeout=180, screenshot=None):
+        """Runs exe, copied into folder as name, from folder until it exits;
+        answers every box it shows with Return."""
+        shutil.copyfile(exe, os.path.join(folder, name))
+        log_path = os.path.join(folder, "wine.log")
+        seen, first_box = [], len(self.boxes)
+        with open(log_path, "w") as log:
+            process = subprocess.Popen([self.config.wine, name] + list(args), cwd=folder,
+                                       env=self.env(lang=lang, debug=debug, overrides=overrides),
+                                       stdin=subprocess.DEVNULL, stdout=log, stderr=log, start_new_session=True)
+            deadline = time.monotonic() + timeout
+            try:
+                while process.poll() is None and time.monotonic() < deadline:
+                    for window, title in self.visible_windows().items():
+                        if title not in seen:
+                            seen.append(title)
+                            # Answer only once the watcher has read the box (or given up).
+                            self.box_seen(title, first_box)
+                            if screenshot:
+                                self.screenshot(screenshot)
+                        self.xdotool("windowfocus", "--sync", window)
+                        self.xdotool("key", "--window", window, "Return")
+                    time.sleep(0.2)
+            finally:
+                timed_out = process.poll() is None
+                if timed_out:
+                    os.killpg(process.pid, signal.SIGKILL)
+                exit_code = process.wait()
+        with open(log_path, errors="replace") as f:
+            return Run(exit_code, seen, self.boxes[first_box:], f.read(), timed_out)
 
 
 class Run:
     """What one run of the launcher left behind."""
 
-    def __init__(self, exit_code, windows, trace, timed_out):
+    def __init__(self, exit_code, windows, boxes, trace, timed_out):
         self.exit_code = exit_code
         self.windows = windows  # every window title seen while it ran, in order
+        self.boxes = boxes  # [(caption, text)] of the message boxes it showed
         self.trace = trace
         self.timed_out = timed_out
 
@@ -113,108 +175,89 @@ class Run:
         return calls
 
     def __repr__(self):
-        return "Run(exit=%r, windows=%r, installer=%r, timed_out=%r)" % (
-            self.exit_code, self.windows, self.installer_calls(), self.timed_out)
-
-
-class Launcher:
-    """A folder to run Setup.exe in, with helpers to fill it."""
-
-    def __init__(self, config, folder):
-        self.config = config
-        self.folder = folder
-
-    def add_package(self, name, marker):
-        """Builds a real package named name whose installation leaves <marker>.txt."""
-        work = tempfile.mkdtemp(dir=self.config.work)
-        with open(os.path.join(work, "payload.txt"), "w") as f:
-            f.write("installed from %s\n" % name)
-        subprocess.run(["wixl", "-D", "Marker=" + marker, "-D", "Title=" + name, "-o", os.path.join(self.folder, name),
-                        PACKAGE_SOURCE], cwd=work, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-        shutil.rmtree(work)
-
-    def installed(self, marker):
-        root = os.path.join(self.config.prefix, "drive_c")
-        for folder in ("Program Files (x86)", "Program Files"):
-            if os.path.exists(os.path.join(root, folder, "setup-launcher-tests", marker + ".txt")):
-                return True
-        return False
-
-    def run(self, exe=None, name="Setup.exe", args=(), lang="en_US.UTF-8", debug="trace+msi", overrides=None,
-            answer_boxes=True, timeout=90, screenshot=None):
-        """Runs the launcher from this folder until it exits, answering its
-        message boxes with Return unless told not to."""
-        target = os.path.join(self.folder, name)
-        shutil.copyfile(exe or self.config.setup_exe, target)
-        log_path = os.path.join(self.folder, "wine.log")
-        env = self.config.wine_env(lang=lang, debug=debug, overrides=overrides)
-        seen = []
-        with Display() as display, open(log_path, "w") as log:
-            env["DISPLAY"] = display.name
-            process = subprocess.Popen([self.config.wine, name] + list(args), cwd=self.folder, env=env,
-                                       stdin=subprocess.DEVNULL, stdout=log, stderr=log, start_new_session=True)
-            deadline = time.time() + timeout
-            timed_out = False
-            while process.poll() is None:
-                if time.time() > deadline:
-                    timed_out = True
-                    os.killpg(process.pid, signal.SIGKILL)
-                    break
-                for window, title in display.visible_windows().items():
-                    if title not in seen:
-                        seen.append(title)
-                        if screenshot:
-                            display.screenshot(screenshot)
-                    if answer_boxes:
-                        display.press_return(window)
-                time.sleep(0.2)
-            exit_code = process.wait()
-            stop_wine(env)
-        with open(log_path, errors="replace") as f:
-            trace = f.read()
-        return Run(exit_code, seen, trace, timed_out)
-
-
-def stop_wine(env):
-    subprocess.run([env_wineserver(), "-k"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    subprocess.run([env_wineserver(), "-w"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                   timeout=60)
-
-
-def env_wineserver():
-    for candidate in ("/usr/lib/wine/wineserver", "/usr/bin/wineserver"):
-        if os.path.exists(candidate):
-            return candidate
-    return "wineserver"
+        errors = [line for line in self.trace.splitlines() if ":err:" in line][-5:]
+        return "Run(exit=%r, windows=%r, boxes=%r, installer=%r, timed_out=%r, last errors=%r)" % (
+            self.exit_code, self.windows, self.boxes, self.installer_calls(), self.timed_out, errors)
 
 
 class LauncherTestCase(unittest.TestCase):
-    """Gives each test a fresh folder under the e2e work tree."""
+    """One Session for the class; a fresh folder for each test."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.config = Config()
+        cls.session = cls.enterClassContext(Session(cls.config))
 
     def setUp(self):
-        self.config = Config()
-        folder = os.path.join(self.config.work, "runs", self.id().split(".", 1)[-1])
-        shutil.rmtree(folder, ignore_errors=True)
-        os.makedirs(folder)
-        self.launcher = Launcher(self.config, folder)
-        self.marker_prefix = "%s_%d" % (self.id().rsplit(".", 1)[-1], int(time.time() * 1000))
+        self.folder = os.path.join(self.config.work, "runs", self.id().split(".", 1)[-1])
+        shutil.rmtree(self.folder, ignore_errors=True)
+        os.makedirs(self.folder)
+        self.marker_prefix = "%s_%d" % (self.id().rsplit(".", 1)[-1], time.time_ns())
 
     def marker(self, tag):
         return "%s_%s" % (self.marker_prefix, tag)
 
-    def assertSilentSuccess(self, run):
+    def subfolder(self, name):
+        path = os.path.join(self.folder, name)
+        os.makedirs(path)
+        return path
+
+    def drive_root(self, folder, letter="q"):
+        """Maps folder as a drive: Setup.exe started there runs at X:\\."""
+        drive = os.path.join(self.config.prefix, "dosdevices", letter + ":")
+        if os.path.lexists(drive):
+            os.remove(drive)
+        os.symlink(folder, drive)
+        self.addCleanup(lambda: os.path.lexists(drive) and os.remove(drive))
+        return letter.upper() + ":\\"
+
+    def add_package(self, name, marker, folder=None):
+        """Builds a real package called name whose installation leaves <marker>.txt."""
+        work = tempfile.mkdtemp(dir=self.config.work)
+        try:
+            with open(os.path.join(work, "payload.txt"), "w") as f:
+                f.write("installed from %s\n" % name)
+            subprocess.run(["wixl", "-D", "Marker=" + marker, "-D", "Title=" + name, "-o",
+                            os.path.join(folder or self.folder, name), PACKAGE_SOURCE],
+                           cwd=work, check=True, stdout=subprocess.DEVNULL)
+        finally:
+            shutil.rmtree(work)
+
+    def installed(self, marker):
+        folder = os.path.join(self.config.prefix, "drive_c", "Program Files", "setup-launcher-tests")
+        return os.path.exists(os.path.join(folder, marker + ".txt"))
+
+    def run_setup(self, folder=None, exe=None, **options):
+        return self.session.run(folder or self.folder, exe or self.config.setup_exe, **options)
+
+    def assertEnded(self, run, windows=()):
         self.assertFalse(run.timed_out, run)
         self.assertEqual(run.exit_code, 0, run)
-        self.assertEqual(run.windows, [], run)
+        self.assertEqual(run.windows, list(windows), run)
 
-    def assertInstalled(self, run, package, marker):
-        self.assertEqual(run.exit_code, 0, run)
-        calls = run.installer_calls()
-        self.assertEqual(len(calls), 2, run)
-        self.assertEqual(calls[0][0], "MsiSetInternalUI", run)
-        level, window = calls[0][1].split()
-        self.assertEqual(int(level, 16), 5, run)
-        self.assertEqual(int(window, 16), 0, run)
-        expected_path = self.config.windows_path(self.launcher.folder) + "\\" + package
-        self.assertEqual(calls[1], ("MsiInstallProductA", '"%s" ""' % expected_path.replace("\\", "\\\\")), run)
-        self.assertTrue(self.launcher.installed(marker), "%s was not installed: %r" % (package, run))
+    def assertMissing(self, run, base="quelvarine", caption="Setup"):
+        """The missing-package box, alone, and no installer call."""
+        self.assertEnded(run, [caption])
+        self.assertEqual(run.boxes, [(caption, MISSING % (base + "_enu.msi"))], run)
+        self.assertEqual(run.installer_calls(), [], run)
+
+    def assertInstalled(self, run, path, marker, codepage="ascii"):
+        """Windows Installer got level 5 with no window, then path (a Windows
+        path, or a host path under Z:) with an empty command line, and really
+        installed the package."""
+        self.assertEnded(run)
+        wine_path = path if path[1:2] == ":" else Config.windows_path(path)
+        self.assertEqual(run.installer_calls(), [("MsiSetInternalUI", "00000005 00000000"),
+                                                 ("MsiInstallProductA", '"%s" ""' % debugstr(wine_path, codepage))],
+                         run)
+        self.assertTrue(self.installed(marker), "%s was not installed: %r" % (path, run))
+
+
+def debugstr(text, codepage="ascii"):
+    """An ANSI string as Wine's traces quote it: backslashes and quotes
+    escaped, bytes outside printable ASCII as \\xNN."""
+    out = []
+    for byte in text.encode(codepage):
+        ch = chr(byte)
+        out.append("\\" + ch if ch in '\\"' else ch if " " <= ch <= "~" else "\\x%02x" % byte)
+    return "".join(out)

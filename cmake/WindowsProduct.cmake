@@ -1,0 +1,19 @@
+# Host builds: the tests check the real product, so the host build also builds
+# the 32-bit Setup.exe (in the win32 preset's folder, the one the demo and the
+# benchmark use) and its rebranded variants. SETUP_EXE names the product.
+include(ExternalProject)
+
+set(SETUP_PRODUCT_DIR "${CMAKE_BINARY_DIR}/win32" CACHE PATH "Build folder of the 32-bit product")
+set(SETUP_EXE "${SETUP_PRODUCT_DIR}/Setup.exe")
+set(product_args
+  -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-w64-i686.cmake
+  -DCMAKE_BUILD_TYPE=MinSizeRel
+  -DSETUP_WERROR=${SETUP_WERROR})
+
+ExternalProject_Add(product
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}
+  BINARY_DIR ${SETUP_PRODUCT_DIR}
+  CMAKE_ARGS ${product_args}
+  BUILD_ALWAYS ON
+  INSTALL_COMMAND ""
+  BUILD_BYPRODUCTS ${SETUP_EXE})

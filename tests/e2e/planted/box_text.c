@@ -1,0 +1,53 @@
+/* Watches the screen for dialog boxes and prints each new one once, as
+   "caption<TAB>text" in UTF-8 on a line of its own, until it is ended. The
+   end-to-end tests read the launcher's message boxes with it, as Wine's
+   traces cut long texts short. */
+#include <windows.h>
+
+static HWND g_seen[256];
+
+static void Print(const WCHAR* text)
+{
+    char utf8[8192];
+    DWORD written;
+    int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof(utf8), NULL, NULL);
+    if (length > 1) WriteFile(GetStdHandle(STD_OUTPUT_HANDLE), utf8, (DWORD)length - 1, &written, NULL);
+}
+
+static BOOL CALLBACK PrintStatic(HWND window, LPARAM caption)
+{
+    WCHAR name[64], text[4096];
+    GetClassNameW(window, name, 64);
+    if (lstrcmpiW(name, L"Static") == 0 && GetWindowTextW(window, text, 4096) > 0) {
+        Print((const WCHAR*)caption);
+        Print(L"\t");
+        Print(text);
+        Print(L"\n");
+    }
+    return TRUE;
+}
+
+static BOOL CALLBACK PrintNewDialog(HWND window, LPARAM unused)
+{
+    WCHAR name[64], caption[1024];
+    int i, free = -1;
+    (void)unused;
+    GetClassNameW(window, name, 64);
+    if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
+    for (i = 0; i < 256; ++i) {
+        if (g_seen[i] == window) return TRUE;
+        if (free < 0 && (g_seen[i] == NULL || !IsWindow(g_seen[i]))) free = i;
+    }
+    if (free >= 0) g_seen[free] = window;
+    GetWindowTextW(window, caption, 1024);
+    EnumChildWindows(window, PrintStatic, (LPARAM)caption);
+    return TRUE;
+}
+
+int main(void)
+{
+    for (;;) {
+        EnumWindows(PrintNewDialog, 0);
+        Sleep(100);
+    }
+}
