@@ -147,9 +147,18 @@ Proc AfxProcAs(FARPROC address)
     return reinterpret_cast<Proc>(reinterpret_cast<void (*)()>(address));
 }
 
+// Whether a byte starts a double-byte character of the ANSI code page; on
+// Windows, IsDBCSLeadByte.
+typedef BOOL(WINAPI* AfxLeadByteTest)(BYTE c);
+
 // Returns the last character of text that is one of chars, or NULL. Double-byte
-// characters of the ANSI code page are stepped over whole, so a trail byte
-// is never taken for one of chars.
-LPCSTR AfxFindLastOf(LPCSTR text, LPCSTR chars);
+// characters are stepped over whole, so a trail byte is never taken for one
+// of chars; a lead byte with nothing after it ends the text.
+LPCSTR AfxFindLastOf(LPCSTR text, LPCSTR chars, AfxLeadByteTest isLeadByte);
+
+// Cuts path, in place, to its file name without the extension and returns
+// where that name starts: what follows the last '\\', '/' or ':', up to its
+// last dot. A dot in a folder name starts no extension.
+LPSTR AfxFileTitle(LPSTR path, AfxLeadByteTest isLeadByte);
 
 #endif

@@ -58,11 +58,11 @@ void AfxWinInit(CWinApp* app, HINSTANCE instance, LPSTR cmdLine, int cmdShow)
 
 }  // namespace
 
-LPCSTR AfxFindLastOf(LPCSTR text, LPCSTR chars)
+LPCSTR AfxFindLastOf(LPCSTR text, LPCSTR chars, AfxLeadByteTest isLeadByte)
 {
     LPCSTR found = NULL;
     for (LPCSTR p = text; *p != '\0'; ++p) {
-        if (AFX_SYS(IsDBCSLeadByte)(static_cast<BYTE>(*p))) {
+        if (isLeadByte(static_cast<BYTE>(*p))) {
             if (p[1] == '\0') break;  // a lone lead byte ends the text
             ++p;
         } else if (strchr(chars, *p) != NULL) {
@@ -70,6 +70,15 @@ LPCSTR AfxFindLastOf(LPCSTR text, LPCSTR chars)
         }
     }
     return found;
+}
+
+LPSTR AfxFileTitle(LPSTR path, AfxLeadByteTest isLeadByte)
+{
+    LPCSTR separator = AfxFindLastOf(path, "\\/:", isLeadByte);
+    LPSTR name = separator != NULL ? path + (separator - path) + 1 : path;
+    LPCSTR dot = AfxFindLastOf(name, ".", isLeadByte);
+    if (dot != NULL) name[dot - name] = '\0';
+    return name;
 }
 
 CWinApp* AfxGetApp() { return g_currentApp; }
@@ -135,12 +144,7 @@ void CWinApp::SetCurrentHandles()
     if (length >= MAX_PATH) length = MAX_PATH - 1;
     path[length] = '\0';
 
-    LPCSTR separator = AfxFindLastOf(path, "\\/:");
-    LPSTR fileName = separator != NULL ? path + (separator - path) + 1 : path;
-    // Only a dot in the file name starts an extension, not one in a folder name.
-    LPCSTR dot = AfxFindLastOf(fileName, ".");
-    if (dot != NULL) fileName[dot - fileName] = '\0';
-    m_strExeName = fileName;
+    m_strExeName = AfxFileTitle(path, AFX_SYS(IsDBCSLeadByte));
 
     if (m_strAppName.IsEmpty()) {
         char title[256];

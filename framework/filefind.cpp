@@ -49,7 +49,7 @@ BOOL CFileFind::FindFile(LPCSTR pattern, DWORD /*unused*/)
         AFX_SYS(SetLastError)(ERROR_INVALID_NAME);
         return FALSE;
     }
-    LPCSTR separator = AfxFindLastOf(fullPath, "\\/");
+    LPCSTR separator = AfxFindLastOf(fullPath, "\\/", AFX_SYS(IsDBCSLeadByte));
     if (separator != NULL) fullPath[separator - fullPath] = '\0';
     m_strRoot = fullPath;
     return TRUE;

@@ -1,16 +1,15 @@
-// Host builds only: the slice of the Win32 API that the framework and the
-// launcher use, with the real types and values, so that the same sources
-// compile off Windows. The functions are defined by tests/fake.
+// Host builds only: the slice of the Win32 API (and of msvcrt) that the
+// framework and the launcher use, and the constants their tests name, with
+// the real types and values, so that the same sources compile off Windows.
+// The functions are defined by tests/fake.
 #ifndef FRAMEWORK_HOST_WIN32_H
 #define FRAMEWORK_HOST_WIN32_H
 
 #include <stdarg.h>
 #include <stddef.h>
 #include <stdint.h>
-#include <stdio.h>
 
 #define WINAPI
-#define CALLBACK
 
 typedef int BOOL;
 typedef unsigned char BYTE;
@@ -38,9 +37,7 @@ typedef intptr_t(WINAPI* FARPROC)();
 #define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
 #define MAKEINTRESOURCEA(i) ((LPSTR)(ULONG_PTR)((WORD)(i)))
 
-#define ERROR_SUCCESS 0
 #define ERROR_FILE_NOT_FOUND 2
-#define ERROR_PATH_NOT_FOUND 3
 #define ERROR_NO_MORE_FILES 18
 #define ERROR_NOT_READY 21
 #define ERROR_INVALID_NAME 123
@@ -66,14 +63,12 @@ typedef intptr_t(WINAPI* FARPROC)();
 #define MB_ICONHAND 0x00000010
 #define MB_ICONQUESTION 0x00000020
 #define MB_ICONEXCLAMATION 0x00000030
-#define MB_ICONASTERISK 0x00000040
 #define MB_ICONMASK 0x000000F0
 #define MB_TYPEMASK 0x0000000F
 #define IDOK 1
 
 #define GWL_STYLE (-16)
 #define WS_CHILD 0x40000000L
-#define SW_SHOWNORMAL 1
 
 typedef struct _FILETIME {
     DWORD dwLowDateTime;
@@ -116,12 +111,6 @@ typedef struct tagMSG {
     POINT pt;
 } MSG;
 
-// The CRT's counted formatter, as msvcrt spells it (success iff 0 <= result < count).
-inline int _vsnprintf(char* buffer, size_t count, const char* format, va_list args)
-{
-    return vsnprintf(buffer, count, format, args);
-}
-
 namespace hostwin {
 
 // kernel32
@@ -156,6 +145,10 @@ BOOL EnableWindow(HWND window, BOOL enable);
 BOOL GetMessageA(MSG* msg, HWND window, UINT filterMin, UINT filterMax);
 BOOL TranslateMessage(const MSG* msg);
 LPARAM DispatchMessageA(const MSG* msg);
+
+// msvcrt: -1 when the text does not fit count bytes, and no terminator when
+// it fills them exactly.
+int _vsnprintf(char* buffer, size_t count, const char* format, va_list args);
 
 }  // namespace hostwin
 

@@ -1,7 +1,6 @@
 #include "afxwin.h"
 
 #include <stdarg.h>
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -241,15 +240,15 @@ void CString::Format(LPCSTR format, ...)
         Empty();
         return;
     }
-    // msvcrt's _vsnprintf returns -1 when the text does not fit, the C99
-    // vsnprintf the size needed; either way a result at or past the buffer's
-    // size means "try a larger buffer".
+    // msvcrt's _vsnprintf returns -1 when the text does not fit and leaves
+    // it unterminated when it fills the buffer exactly: either way, try a
+    // larger buffer.
     for (size_t size = 256; size <= kMaxFormatted;) {
         CString text;
         LPSTR buffer = text.GetBuffer(static_cast<int>(size));
         va_list args;
         va_start(args, format);
-        int written = _vsnprintf(buffer, size, format, args);
+        int written = AFX_SYS(_vsnprintf)(buffer, size, format, args);
         va_end(args);
         if (written >= 0 && static_cast<size_t>(written) < size) {
             text.ReleaseBuffer(written);

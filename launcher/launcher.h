@@ -21,9 +21,16 @@ public:
 // True for Windows Me (4.90), Windows 2000 (5.0) and everything later.
 BOOL IsSupportedWindowsVersion(const OSVERSIONINFOA& version);
 
-// The package file name for the user's default locale: the base name, an
-// underscore, a language tag and ".msi"; a wildcard pattern where the locale
-// only fixes the language. Empty when the locale cannot be read.
+// The package file name for a locale with the given three-letter language
+// abbreviation and ISO 639 name: the base name, an underscore, a language tag
+// and ".msi"; a wildcard pattern ("*.msi") where the locale only fixes the
+// language. Empty, which makes the lookup take the English package, when the
+// abbreviation is NULL (it could not be read) or empty, or when the tag would
+// hold a path separator. A NULL ISO name counts as empty.
+CString PackageNameForLocale(const CString& baseName, LPCSTR abbreviation, LPCSTR isoName);
+
+// PackageNameForLocale for the user's default locale; the ISO name is read
+// only when the abbreviation alone does not decide.
 CString SelectPackageName(const CString& baseName);
 
 // Finds the package (falling back to the English one) in the current

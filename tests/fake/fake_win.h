@@ -1,6 +1,5 @@
-// A scriptable stand-in for the Win32 calls of the host build. Tests set the
-// world up (version, locale, string table, files, windows, msi.dll), run the
-// code, then read back the calls made, in order, with their arguments.
+// The host build's Windows: every call hands back the plain values a test put
+// in fake::state(), and a test can make one call fail as Windows does.
 #ifndef TESTS_FAKE_FAKE_WIN_H
 #define TESTS_FAKE_FAKE_WIN_H
 
@@ -13,98 +12,42 @@
 
 namespace fake {
 
-struct Entry {
-    std::string name;
-    bool directory;
-};
+enum Failure { kNothing, kVersion, kAbbreviation, kIsoName, kCurrentDirectory, kFullPath, kMsiDll, kOrdinal141,
+               kOrdinal87 };
 
+// A window's handle is its address; lastPopup NULL stands for the window itself.
 struct Window {
     LONG style;
-    HWND parent;
-    HWND lastActivePopup;
-    bool enabled;
+    HWND parent, lastPopup;
+    BOOL enabled;
+    HWND handle() { return reinterpret_cast<HWND>(this); }
 };
+struct Box { HWND owner; UINT type; };
 
-struct MessageBoxCall {
-    HWND owner;
-    std::string text;
-    std::string caption;
-    UINT type;
-};
-
-struct InstallerCall {
-    int ordinal;
-    UINT level;           // 141
-    HWND* window;         // 141
-    std::string path;     // 87
-    std::string command;  // 87
-};
-
-struct World {
-    // GetVersionExA / GetVersion
-    bool versionFails = false;
-    DWORD major = 5, minor = 1, build = 2600, platform = 2;
-    DWORD versionSizeSeen = 0;
-
-    // GetLocaleInfoA, by information type; a missing type fails.
-    std::map<LCTYPE, std::string> locale = {{LOCALE_SABBREVLANGNAME, "ENU"}, {LOCALE_SISO639LANGNAME, "en"}};
-    // When set, a read copies as much of the value as fits and no terminator.
-    bool localeUnterminated = false;
-
-    // LoadStringA, by id.
+struct State {
+    Failure fail = kNothing;  // the one call that fails
+    DWORD major = 5, minor = 1;
+    std::string abbreviation = "ENU", isoName = "en";
+    bool unterminated = false;  // locale strings come without a terminator
     std::map<UINT, std::string> strings;
-
-    // GetModuleFileNameA
-    std::string modulePath = "C:\\Media\\Setup.EXE";
-    // Code page whose lead bytes IsDBCSLeadByte reports: 0 (single byte), 932, 936, 949, 950.
-    int codePage = 0;
-
-    // SetErrorMode
+    std::string modulePath = "C:\\Media\\Setup.exe";
     UINT errorMode = 0;
-
-    // Files of the current directory, in the order a search returns them.
-    std::vector<Entry> files;
-    std::string currentDirectory = "C:\\Media";
-    bool currentDirectoryFails = false;
-    bool fullPathFails = false;
-    std::string fullPathDirectory;  // when set, GetFullPathNameA resolves against it
-    DWORD findFirstError = ERROR_FILE_NOT_FOUND;  // when nothing matches
+    bool haveSetDefaultDllDirectories = true, haveSetDllDirectory = true;
+    std::string dllSearch;  // the call that narrowed the DLL search, with its argument
+    std::vector<std::string> entries;  // every search hands these out, whatever its pattern
+    std::string pattern;  // of the last search
+    DWORD findError = ERROR_FILE_NOT_FOUND;
     int openSearches = 0;
-
-    // Windows for the message box owner search.
+    std::string fullPath = "C:\\Media\\x", currentDirectory = "C:\\Media", systemDirectory = "C:\\WINDOWS\\system32";
+    std::vector<std::string> installed;  // package paths handed to Windows Installer
     HWND activeWindow = NULL;
-    std::map<HWND, Window> windows;
-    int messageBoxResult = IDOK;
-    std::vector<MessageBoxCall> boxes;
-    std::function<void()> duringMessageBox;  // runs while a box is "up"
-
-    // GetMessageA hands these out, then WM_QUIT (0) with quitCode.
-    std::vector<MSG> messages;
-    WPARAM quitCode = 0;
-
-    // msi.dll and kernel32 entry points.
-    std::string systemDirectory = "C:\\WINDOWS\\system32";
-    bool msiLoads = true;
-    std::vector<int> msiOrdinalsMissing;
-    bool haveSetDefaultDllDirectories = true;
-    bool haveSetDllDirectory = true;
-    std::vector<std::string> loadedLibraries;
-    std::vector<InstallerCall> installer;
-    std::vector<std::string> dllSearch;  // SetDefaultDllDirectories / SetDllDirectoryA calls
-
-    // Every call, in order, e.g. "GetLocaleInfoA(1024,3,256)".
-    std::vector<std::string> calls;
+    std::vector<Box> boxes;
+    std::function<void()> whileBoxIsUp;
     DWORD lastError = 0;
 };
 
-World& world();
-void reset();
-
-// Calls whose text starts with prefix, in order.
-std::vector<std::string> callsStartingWith(const std::string& prefix);
-
-// Windows wildcard match (* and ?), without regard to ASCII case.
-bool matches(const std::string& pattern, const std::string& name);
+State& state();
+inline State& reset() { return state() = State(); }
 
 }  // namespace fake
 

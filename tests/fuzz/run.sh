@@ -10,7 +10,7 @@ seconds=${1:-8}
 jobs=${2:-1}
 shift $(( $# < 2 ? $# : 2 ))
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(package_name app_name cstring launch)
+[ ${#targets[@]} -gt 0 ] || targets=(package_name app_name cstring rebrand)
 if [ -z "${SETUP_FUZZ_NO_BUILD:-}" ]; then
   cmake --preset fuzz >/dev/null
   cmake --build --preset fuzz -j "$(nproc)" >/dev/null

@@ -1,255 +1,99 @@
-#include "test_support.h"
+// The launcher's selection rules, and what only a failing or odd platform
+// shows: the rest of a launch is seen end to end under Wine.
+#include <gtest/gtest.h>
 
-namespace {
+#include "../fake/fake_win.h"
+#include "launcher.h"
 
-// One whole run of Setup.exe: framework entry, launch, exit code.
-int RunSetup()
+TEST(PackageName, SelectionRules)
 {
-    CLauncherApp app;
-    return AfxWinMain(reinterpret_cast<HINSTANCE>(0x400000), NULL, const_cast<LPSTR>("/anything"), SW_SHOWNORMAL);
-}
-
-std::string MissingMessage(const std::string& name)
-{
-    return "Unable to continue installation due to file " + name + " is missing";
-}
-
-}  // namespace
-
-class LauncherTest : public FakeWorldTest {
-protected:
-    void SetUp() override
-    {
-        FakeWorldTest::SetUp();
-        world().strings[IDS_PACKAGE_BASE_NAME] = "quelvarine";
-        world().files = {{"quelvarine_enu.msi", false}, {"quelvarine_CHT.msi", false}};
-    }
-    std::vector<std::string> InstallerCalls() { return fake::callsStartingWith("Msi"); }
-    std::vector<std::string> Installed(const std::string& path)
-    {
-        return {"MsiSetInternalUI(5,NULL)", "MsiInstallProductA(" + path + ",)"};
-    }
-};
-
-TEST_F(LauncherTest, VersionGate)
-{
-    struct Case {
-        DWORD major, minor, platform;
-        bool fails;
-        bool proceeds;
-    } cases[] = {
-        {4, 0, 1, false, false},   // Windows 95
-        {4, 10, 1, false, false},  // Windows 98
-        {4, 0, 2, false, false},   // NT 4.0
-        {4, 90, 1, false, true},   // Windows Me
-        {4, 91, 1, false, false},
-        {3, 90, 1, false, false},
-        {5, 0, 2, false, true},
-        {5, 1, 2, false, true},
-        {6, 1, 2, false, true},
-        {10, 0, 2, false, true},
-        {10, 0, 2, true, false},  // the query itself fails
+    const struct { const char *abbreviation, *iso, *name; } rules[] = {
+        {"CHT", "zh", "q_CHT.msi"}, {"chs", "", "q_chs.msi"}, {"chtx", "xx", "q_chtx.msi"},
+        {"ZHH", "zh", "q_cht.msi"}, {"zhm", "", "q_cht.msi"},
+        {"NOB", "nb", "q_nor.msi"}, {"non", "", "q_nor.msi"},
+        {"ZHI", "ZH", "q_chs.msi"},
+        {"ENU", "en", "q_en*.msi"}, {"DEU", "de", "q_de*.msi"}, {"NOR", "no", "q_no*.msi"},
+        {"JPN", "ja", "q_JPN.msi"}, {"NOR", "nb", "q_NOR.msi"},
+        {"E", "en", "q_E.msi"},               // the two-letter compare stops at an end
+        {"ENU", NULL, "q_ENU.msi"},           // the ISO name could not be read
+        {"\xC9NU", "\xE9n", "q_\xC9NU.msi"},  // only A-Z fold
+        {NULL, "en", ""}, {"", "", ""}, {"", "en", ""},  // no abbreviation, or an empty one: English
+        {"A\\B", "zz", ""}, {"ENU", "en/..", ""}, {"C:X", "zz", ""},  // a separator would leave the directory
     };
-    for (const Case& c : cases) {
-        SetUp();
-        world().major = c.major;
-        world().minor = c.minor;
-        world().platform = c.platform;
-        world().versionFails = c.fails;
-        EXPECT_EQ(RunSetup(), 0);
-        EXPECT_EQ(world().versionSizeSeen, 148u);
-        EXPECT_EQ(!InstallerCalls().empty(), c.proceeds) << c.major << "." << c.minor;
-        EXPECT_EQ(!fake::callsStartingWith("GetLocaleInfoA").empty(), c.proceeds) << c.major << "." << c.minor;
-        EXPECT_TRUE(world().boxes.empty());
-        EXPECT_EQ(fake::callsStartingWith("LoadStringA(101"), std::vector<std::string>{"LoadStringA(101,256)"})
-            << "the base name is loaded whatever the version";
-    }
+    for (const auto& rule : rules)
+        EXPECT_EQ(std::string(PackageNameForLocale("q", rule.abbreviation, rule.iso)), rule.name)
+            << rule.abbreviation << "/" << rule.iso;
 }
 
-TEST_F(LauncherTest, OneRunInOrder)
+TEST(PackageName, LocaleReadsThatFailOrComeBackOdd)
 {
-    world().locale = {{LOCALE_SABBREVLANGNAME, "ENU"}, {LOCALE_SISO639LANGNAME, "en"}};
-    EXPECT_EQ(RunSetup(), 0);
-    std::vector<std::string> expected = {
-        "SetErrorMode(0)",
-        "SetErrorMode(32769)",
-        "GetModuleHandleA(kernel32.dll)",
-        "GetProcAddress(SetDefaultDllDirectories)",
-        "GetModuleFileNameA(260)",
-        "LoadStringA(57344,256)",
-        "GetVersion()",
-        "GetVersionExA(148)",
-        "LoadStringA(101,256)",
-        "GetLocaleInfoA(1024,3,256)",
-        "GetLocaleInfoA(1024,89,256)",
-        "FindFirstFileA(.\\quelvarine_en*.msi)",
-        "GetFullPathNameA(.\\quelvarine_en*.msi,260)",
-        "FindNextFileA()",
-        "GetCurrentDirectoryA(2048)",
-        "GetSystemDirectoryA(260)",
-        "LoadLibraryExA(C:\\WINDOWS\\system32\\msi.dll,8)",
-        "GetProcAddress(#141)",
-        "GetProcAddress(#87)",
-        "MsiSetInternalUI(5,NULL)",
-        "MsiInstallProductA(C:\\Media\\quelvarine_enu.msi,)",
-        "FreeLibrary()",
-        "FindClose()",  // the search stays open across the installation
+    const struct { fake::Failure fail; bool unterminated; const char *abbreviation, *name; } cases[] = {
+        {fake::kAbbreviation, false, "ENU", ""},
+        {fake::kIsoName, false, "ENU", "q_ENU.msi"},  // what a failed read left in the buffer is not used
+        {fake::kNothing, false, "", ""},
+        {fake::kNothing, true, "JPNx", "q_JPN.msi"},  // the count returned says where the text ends
     };
-    EXPECT_EQ(world().calls, expected);
+    for (const auto& c : cases) {
+        fake::State& s = fake::reset();
+        s.fail = c.fail;
+        s.unterminated = c.unterminated;
+        s.abbreviation = c.abbreviation;
+        EXPECT_EQ(std::string(SelectPackageName("q")), c.name) << c.abbreviation;
+    }
 }
 
-TEST_F(LauncherTest, ChosenPackageIsInstalledWithItsOnDiskSpelling)
+// The current directory, a backslash and the name must fit the path buffer
+// with a terminator: the installer never gets a cut-off path.
+TEST(Launcher, CurrentDirectoryThatCannotBeReadOrDoesNotFit)
 {
-    world().locale = {{LOCALE_SABBREVLANGNAME, "CHT"}};
-    world().files = {{"quelvarine_enu.msi", false}, {"QUELVARINE_cht.MSI", false}};
-    RunSetup();
-    EXPECT_EQ(InstallerCalls(), Installed("C:\\Media\\QUELVARINE_cht.MSI"));
-}
-
-TEST_F(LauncherTest, WildcardTakesTheFirstEntryTheSearchReturns)
-{
-    world().files = {{"quelvarine_eng.msi", false}, {"quelvarine_enu.msi", false}};
-    RunSetup();
-    EXPECT_EQ(InstallerCalls(), Installed("C:\\Media\\quelvarine_eng.msi"));
-}
-
-TEST_F(LauncherTest, FallbackToEnglishSpelledAsTheLiteral)
-{
-    world().locale = {{LOCALE_SABBREVLANGNAME, "JPN"}, {LOCALE_SISO639LANGNAME, "ja"}};
-    world().files = {{"QUELVARINE_ENU.MSI", false}};
-    RunSetup();
-    EXPECT_EQ(fake::callsStartingWith("FindFirstFileA"),
-              (std::vector<std::string>{"FindFirstFileA(.\\quelvarine_JPN.msi)", "FindFirstFileA(quelvarine_enu.msi)"}));
-    EXPECT_EQ(InstallerCalls(), Installed("C:\\Media\\quelvarine_enu.msi"));
-    EXPECT_TRUE(world().boxes.empty());
-}
-
-TEST_F(LauncherTest, UnreadableLocaleFallsBackToEnglish)
-{
-    world().locale.clear();
-    RunSetup();
-    EXPECT_EQ(fake::callsStartingWith("FindFirstFileA").front(), "FindFirstFileA(.\\)");
-    EXPECT_EQ(InstallerCalls(), Installed("C:\\Media\\quelvarine_enu.msi"));
-}
-
-TEST_F(LauncherTest, NoPackageShowsTheMissingMessage)
-{
-    world().files = {{"other_enu.msi", false}};
-    EXPECT_EQ(RunSetup(), 0);
-    ASSERT_EQ(world().boxes.size(), 1u);
-    EXPECT_EQ(world().boxes[0].text, "Unable to continue installation due to file quelvarine_enu.msi is missing");
-    EXPECT_EQ(world().boxes[0].caption, "Setup");
-    EXPECT_EQ(world().boxes[0].type, 0x30u);
-    EXPECT_EQ(world().boxes[0].owner, nullptr);
-    EXPECT_TRUE(InstallerCalls().empty());
-    EXPECT_TRUE(fake::callsStartingWith("GetCurrentDirectoryA").empty());
-}
-
-TEST_F(LauncherTest, UnreadableCurrentDirectory)
-{
-    world().currentDirectoryFails = true;
-    EXPECT_EQ(RunSetup(), 0);
-    ASSERT_EQ(world().boxes.size(), 1u);
-    EXPECT_EQ(world().boxes[0].text, "Fail to get current working directory");
-    EXPECT_EQ(world().boxes[0].type, 0x30u);
-    EXPECT_TRUE(InstallerCalls().empty());
-}
-
-TEST_F(LauncherTest, DriveRootGivesTwoBackslashes)
-{
-    world().currentDirectory = "D:\\";
-    RunSetup();
-    EXPECT_EQ(InstallerCalls(), Installed("D:\\\\quelvarine_enu.msi"));
-}
-
-TEST_F(LauncherTest, DeepDirectoryReportsThePackageMissing)
-{
-    world().currentDirectory = "C:\\" + std::string(240, 'd');
-    RunSetup();
-    ASSERT_EQ(world().boxes.size(), 1u);
-    EXPECT_EQ(world().boxes[0].text, MissingMessage("quelvarine_enu.msi"));
-}
-
-// The current directory must fit 2048 bytes with its terminator, and so must
-// the full path; otherwise the installer is never handed a cut-off path.
-TEST_F(LauncherTest, CurrentDirectoryAndFullPathLimits)
-{
-    const std::string name = "\\quelvarine_enu.msi";
-    struct Case {
-        size_t length;  // of the current directory
-        bool installs;
-    } cases[] = {
-        {2047 - name.size(), true},  // full path of 2047 characters
-        {2048 - name.size(), false},
-        {2046, false},
-        {2047, false},
-        {2048, false},  // needs 2049 bytes: GetCurrentDirectoryA returns the size
-        {2049, false},
+    const std::string name = "q_enu.msi";
+    const size_t longest = kPathBufferSize - 1;
+    const struct { size_t directory; bool readable, installs; } cases[] = {
+        {8, false, false},
+        {longest - 1 - name.size(), true, true},
+        {longest - name.size(), true, false},
+        {longest, true, false},
+        {longest + 1, true, false},
     };
-    for (const Case& c : cases) {
-        SetUp();
-        world().currentDirectory = "C:" + std::string(c.length - 2, 'd');
-        world().fullPathFails = false;
-        world().fullPathDirectory = "C:";  // Windows itself keeps these below 260
-        EXPECT_EQ(RunSetup(), 0);
-        if (c.installs) {
-            EXPECT_EQ(InstallerCalls(), Installed(world().currentDirectory + name)) << c.length;
-            EXPECT_TRUE(world().boxes.empty());
-        } else {
-            EXPECT_TRUE(InstallerCalls().empty()) << c.length;
-            ASSERT_EQ(world().boxes.size(), 1u) << c.length;
-            EXPECT_EQ(world().boxes[0].text, "Fail to get current working directory") << c.length;
-        }
+    for (const auto& c : cases) {
+        fake::State& s = fake::reset();
+        s.entries = {name};
+        s.currentDirectory = "C:" + std::string(c.directory - 2, 'd');
+        s.fail = c.readable ? fake::kNothing : fake::kCurrentDirectory;
+        ResolveAndInstall("q", name.c_str());
+        ASSERT_EQ(s.installed.size(), c.installs ? 1u : 0u) << c.directory;
+        EXPECT_EQ(s.boxes.size(), c.installs ? 0u : 1u) << c.directory;
+        if (c.installs) EXPECT_EQ(s.installed[0].size(), longest);
     }
 }
 
-// Base names so long that a probe would not fit its buffer find nothing;
-// nothing is written past a buffer (AddressSanitizer watches).
-TEST_F(LauncherTest, LongBaseNames)
+// Where the launch stops short of the installer, without a word: versions
+// Wine cannot report, a version query that fails, no usable msi.dll.
+TEST(Launcher, StopsQuietlyWhereItCannotInstall)
 {
-    for (size_t length : {245u, 248u, 249u, 250u, 1000u, 2039u, 2040u, 5000u}) {
-        SetUp();
-        std::string base(length, 'b');
-        world().strings[IDS_PACKAGE_BASE_NAME] = base;
-        world().files = {{base + "_enu.msi", false}};
-        world().currentDirectory = "C:";
-        world().fullPathDirectory = "C:";
-        EXPECT_EQ(RunSetup(), 0);
-        // The finder's full path, "C:\" + base + "_enu.msi", must stay below 260.
-        bool findable = 3 + length + 8 < MAX_PATH;
-        EXPECT_EQ(!InstallerCalls().empty(), findable) << length;
-        if (!findable) {
-            ASSERT_EQ(world().boxes.size(), 1u) << length;
-            EXPECT_EQ(world().boxes[0].text, MissingMessage(base + "_enu.msi")) << "the whole name, uncut";
-        }
+    const std::string system32 = "C:\\WINDOWS\\system32", tooLong(MAX_PATH, 's');
+    const struct { DWORD major, minor; fake::Failure fail; std::string systemDirectory; bool installs; } cases[] = {
+        {4, 0, fake::kNothing, system32, false},   // Windows 95, NT 4.0
+        {4, 10, fake::kNothing, system32, false},  // Windows 98
+        {4, 90, fake::kNothing, system32, true},   // Windows Me
+        {4, 91, fake::kNothing, system32, false},
+        {5, 0, fake::kNothing, system32, true},  // Windows 2000
+        {5, 0, fake::kVersion, system32, false},
+        {5, 0, fake::kMsiDll, system32, false},
+        {5, 0, fake::kOrdinal141, system32, false},
+        {5, 0, fake::kOrdinal87, system32, false},
+        {5, 0, fake::kNothing, tooLong, false},
+    };
+    for (const auto& c : cases) {
+        fake::State& s = fake::reset();
+        s.major = c.major;
+        s.minor = c.minor;
+        s.fail = c.fail;
+        s.systemDirectory = c.systemDirectory;
+        s.entries = {"q_enu.msi"};
+        CLauncherApp app;
+        EXPECT_FALSE(app.InitInstance());
+        EXPECT_EQ(s.installed.size(), c.installs ? 1u : 0u) << c.major << "." << c.minor << " failing " << c.fail;
+        EXPECT_TRUE(s.boxes.empty());
     }
-}
-
-TEST_F(LauncherTest, MsiDllComesFromTheSystemDirectoryOnly)
-{
-    world().systemDirectory = "C:\\WINNT\\system32";
-    RunSetup();
-    EXPECT_EQ(world().loadedLibraries, std::vector<std::string>{"C:\\WINNT\\system32\\msi.dll"});
-    EXPECT_EQ(fake::callsStartingWith("LoadLibraryExA").front(), "LoadLibraryExA(C:\\WINNT\\system32\\msi.dll,8)");
-}
-
-TEST_F(LauncherTest, NoInstallerEndsTheRunSilently)
-{
-    world().msiLoads = false;  // Windows 98 or NT 4 without Windows Installer
-    EXPECT_EQ(RunSetup(), 0);
-    EXPECT_TRUE(InstallerCalls().empty());
-    EXPECT_TRUE(world().boxes.empty());
-
-    for (int missing : {141, 87}) {
-        SetUp();
-        world().msiOrdinalsMissing = {missing};
-        EXPECT_EQ(RunSetup(), 0);
-        EXPECT_TRUE(InstallerCalls().empty()) << "ordinal " << missing;
-        EXPECT_EQ(fake::callsStartingWith("FreeLibrary").size(), 1u);
-    }
-
-    SetUp();
-    world().systemDirectory = std::string(255, 's');  // no room for "\msi.dll"
-    EXPECT_EQ(RunSetup(), 0);
-    EXPECT_TRUE(world().loadedLibraries.empty());
 }
