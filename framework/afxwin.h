@@ -125,6 +125,8 @@ public:
     BOOL FindFile(LPCSTR pattern = NULL, DWORD unused = 0);
     BOOL FindNextFile();
     CString GetFileName() const;
+    // The found entry's short (8.3) name; empty where it has none.
+    CString GetShortFileName() const;
     CString GetRoot() const { return m_strRoot; }
     void Close();
 

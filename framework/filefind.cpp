@@ -75,3 +75,12 @@ CString CFileFind::GetFileName() const
     name[MAX_PATH - 1] = '\0';
     return CString(name);
 }
+
+CString CFileFind::GetShortFileName() const
+{
+    if (m_pFoundInfo == NULL) return CString();
+    char name[sizeof(m_pFoundInfo->cAlternateFileName)];
+    memcpy(name, m_pFoundInfo->cAlternateFileName, sizeof(name));
+    name[sizeof(name) - 1] = '\0';
+    return CString(name);
+}

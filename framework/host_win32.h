@@ -20,6 +20,9 @@ typedef unsigned int UINT;
 typedef char CHAR;
 typedef char* LPSTR;
 typedef const char* LPCSTR;
+typedef wchar_t WCHAR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
 typedef uintptr_t WPARAM;
 typedef intptr_t LPARAM;
 typedef uintptr_t ULONG_PTR;
@@ -36,6 +39,10 @@ typedef intptr_t(WINAPI* FARPROC)();
 #define MAX_PATH 260
 #define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
 #define MAKEINTRESOURCEA(i) ((LPSTR)(ULONG_PTR)((WORD)(i)))
+
+#define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
+#define CP_ACP 0
+#define WC_NO_BEST_FIT_CHARS 0x00000400
 
 #define ERROR_FILE_NOT_FOUND 2
 #define ERROR_NO_MORE_FILES 18
@@ -132,6 +139,9 @@ HMODULE LoadLibraryExA(LPCSTR path, HANDLE reserved, DWORD flags);
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 BOOL FreeLibrary(HMODULE module);
 BOOL IsDBCSLeadByte(BYTE c);
+DWORD GetFileAttributesA(LPCSTR path);
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR out, int size, LPCSTR defaultChar,
+                        BOOL* usedDefaultChar);
 
 // user32
 int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size);

@@ -1,5 +1,7 @@
 #include "launcher.h"
 
+#include <string.h>
+
 namespace {
 
 const char kMissingPackageMessage[] = "Unable to continue installation due to file %s is missing";
@@ -8,6 +10,72 @@ const char kNoCurrentDirectoryMessage[] = "Fail to get current working directory
 // A composed text that would not fit its buffer is never cut: the caller
 // treats it as a file that is not there.
 bool FitsPathBuffer(const CString& text) { return text.GetLength() < kPathBufferSize; }
+
+// Wide-character calls, looked up at run time: Windows Me has them only as
+// stubs that fail, or not at all.
+typedef DWORD(WINAPI* GetCurrentDirectoryWProc)(DWORD size, LPWSTR buffer);
+typedef DWORD(WINAPI* GetShortPathNameWProc)(LPCWSTR path, LPWSTR shortPath, DWORD size);
+
+FARPROC Kernel32Proc(LPCSTR name)
+{
+    HMODULE kernel = AFX_SYS(GetModuleHandleA)("kernel32.dll");
+    return kernel != NULL ? AFX_SYS(GetProcAddress)(kernel, name) : NULL;
+}
+
+// Whether the ANSI code page spells every character of text exactly (a
+// best-fit look-alike, such as O for Omega, counts as a substitute). Unknown
+// where the conversion refuses the question, as for a UTF-8 code page, which
+// spells everything.
+enum Spelling { kExact, kSubstituted, kUnknown };
+
+Spelling ToAnsi(LPCWSTR text, char (&ansi)[kPathBufferSize])
+{
+    BOOL substituted = FALSE;
+    int length = AFX_SYS(WideCharToMultiByte)(CP_ACP, WC_NO_BEST_FIT_CHARS, text, -1, ansi, kPathBufferSize, NULL,
+                                              &substituted);
+    if (length == 0) return kUnknown;
+    return substituted ? kSubstituted : kExact;
+}
+
+// The current directory as GetCurrentDirectoryA spells it, unless its name
+// has letters the ANSI code page lacks: then Windows hands back '?' or a
+// look-alike for them, and the short (8.3) name, made of letters a legacy
+// code page has, is used instead. False when the directory cannot be read or
+// has no exact spelling (short names switched off on its volume).
+bool ReadCurrentDirectory(char (&directory)[kPathBufferSize])
+{
+    // The result is the length on success, and the size needed, terminator
+    // included, when the buffer is too small: both cases must be told apart.
+    DWORD length = AFX_SYS(GetCurrentDirectoryA)(kPathBufferSize, directory);
+    if (length == 0 || length >= static_cast<DWORD>(kPathBufferSize)) return false;
+    directory[length] = '\0';
+
+    GetCurrentDirectoryWProc getWide = AfxProcAs<GetCurrentDirectoryWProc>(Kernel32Proc("GetCurrentDirectoryW"));
+    WCHAR wide[kPathBufferSize];
+    DWORD wideLength = getWide != NULL ? getWide(kPathBufferSize, wide) : 0;
+    char spelled[kPathBufferSize];
+    if (wideLength == 0 || wideLength >= static_cast<DWORD>(kPathBufferSize) || ToAnsi(wide, spelled) != kSubstituted)
+        return true;
+
+    GetShortPathNameWProc getShort = AfxProcAs<GetShortPathNameWProc>(Kernel32Proc("GetShortPathNameW"));
+    WCHAR shortName[kPathBufferSize];
+    DWORD shortLength = getShort != NULL ? getShort(wide, shortName, kPathBufferSize) : 0;
+    if (shortLength == 0 || shortLength >= static_cast<DWORD>(kPathBufferSize) || ToAnsi(shortName, spelled) != kExact)
+        return false;
+    memcpy(directory, spelled, sizeof(directory));
+    return true;
+}
+
+// The found entry's name, if it reaches the entry: a name with letters the
+// ANSI code page lacks comes back with substitutes that name no file, and
+// then its short name does. False when neither does.
+bool ReachableName(const CFileFind& finder, CString& name)
+{
+    name = finder.GetFileName();
+    if (AFX_SYS(GetFileAttributesA)(".\\" + name) != INVALID_FILE_ATTRIBUTES) return true;
+    name = finder.GetShortFileName();
+    return !name.IsEmpty() && AFX_SYS(GetFileAttributesA)(".\\" + name) != INVALID_FILE_ATTRIBUTES;
+}
 
 // Looks the package up in the current directory. A match takes the name the
 // file system spells (a pattern becomes the first entry the search returns);
@@ -18,8 +86,11 @@ bool FindPackage(CFileFind& finder, const CString& fallback, CString& packageNam
     CString probe = ".\\" + packageName;
     if (FitsPathBuffer(probe) && finder.FindFile(probe)) {
         finder.FindNextFile();
-        packageName = finder.GetFileName();
-        return true;
+        CString found;
+        if (ReachableName(finder, found)) {
+            packageName = found;
+            return true;
+        }
     }
 
     if (FitsPathBuffer(fallback) && finder.FindFile(fallback)) {
@@ -34,11 +105,7 @@ bool FindPackage(CFileFind& finder, const CString& fallback, CString& packageNam
 bool ComposeFullPath(const CString& packageName, CString& fullPath)
 {
     char directory[kPathBufferSize];
-    // The result is the length on success, and the size needed, terminator
-    // included, when the buffer is too small: both cases must be told apart.
-    DWORD length = AFX_SYS(GetCurrentDirectoryA)(kPathBufferSize, directory);
-    if (length == 0 || length >= static_cast<DWORD>(kPathBufferSize)) return false;
-    directory[length] = '\0';
+    if (!ReadCurrentDirectory(directory)) return false;
     fullPath = CString(directory) + "\\" + packageName;
     return FitsPathBuffer(fullPath);
 }

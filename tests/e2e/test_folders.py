@@ -19,6 +19,18 @@ class Folders(LauncherTestCase):
                 run = self.run_setup(folder, lang=lang)
                 self.assertInstalled(run, os.path.join(folder, package), self.marker(codepage), codepage)
 
+    def test_folder_the_code_page_cannot_spell(self):
+        # Code page 1252 has no Cyrillic and no Greek: the installer gets the
+        # folder's short name, which names the folder, instead of "???? O?????".
+        folder = self.subfolder("Иван Ωμέγα")
+        self.add_package("quelvarine_enu.msi", self.marker("short"), folder)
+        run = self.run_setup(folder)
+        self.assertEnded(run)
+        self.assertTrue(self.installed(self.marker("short")), run)
+        # Short names all the way: printable ASCII, no '?'.
+        self.assertRegex(run.installer_calls()[1][1], r'^"Z:(\\\\[!#-)+-.0-9;=@-Z^-~]{1,8}(\.[!#-)+-.0-9;=@-Z^-~]{1,3})?)+'
+                         r'\\\\quelvarine_enu\.msi" ""$', run)
+
     def test_full_path_lengths(self):
         # The finder takes full paths below 260 characters: from 260 on the
         # package counts as missing.

@@ -30,6 +30,21 @@ BOOL WINAPI SetDllDirectoryA(LPCSTR path) { state().dllSearch = std::string("dir
 template <typename Proc>
 FARPROC Export(bool present, Proc proc) { return present ? reinterpret_cast<FARPROC>(proc) : NULL; }
 
+DWORD WideOut(const std::wstring& text, LPWSTR to, DWORD size)
+{
+    if (text.empty()) return 0;
+    if (text.size() >= size) return static_cast<DWORD>(text.size() + 1);
+    std::copy(text.c_str(), text.c_str() + text.size() + 1, to);
+    return static_cast<DWORD>(text.size());
+}
+DWORD WINAPI GetCurrentDirectoryW(DWORD size, LPWSTR to)
+{
+    const std::string& ansi = state().currentDirectory;
+    return WideOut(state().wideDirectory.empty() ? std::wstring(ansi.begin(), ansi.end()) : state().wideDirectory,
+                   to, size);
+}
+DWORD WINAPI GetShortPathNameW(LPCWSTR, LPWSTR to, DWORD size) { return WideOut(state().shortDirectory, to, size); }
+
 }  // namespace
 
 State& state() { static State current; return current; }
@@ -87,7 +102,27 @@ BOOL FindNextFileA(HANDLE, WIN32_FIND_DATAA* data)
     }
     std::memset(data, 0, sizeof(*data));
     std::strncpy(data->cFileName, state().entries[g_nextEntry++].c_str(), MAX_PATH - 1);
+    std::strncpy(data->cAlternateFileName, state().shortName.c_str(), sizeof(data->cAlternateFileName) - 1);
     return TRUE;
+}
+
+DWORD GetFileAttributesA(LPCSTR path)
+{
+    const std::vector<std::string>& lost = state().unreachable;
+    return std::find(lost.begin(), lost.end(), std::string(path).substr(2)) == lost.end() ? 0x80 : INVALID_FILE_ATTRIBUTES;
+}
+
+// Characters past 0x7F have no spelling in the fake's code page.
+int WideCharToMultiByte(UINT, DWORD, LPCWSTR text, int, LPSTR out, int size, LPCSTR, BOOL* substituted)
+{
+    std::wstring wide(text);
+    if (static_cast<int>(wide.size()) >= size) return 0;
+    *substituted = FALSE;
+    for (size_t i = 0; i <= wide.size(); ++i) {
+        out[i] = wide[i] < 0x80 ? static_cast<char>(wide[i]) : '?';
+        *substituted |= wide[i] >= 0x80;
+    }
+    return static_cast<int>(wide.size()) + 1;
 }
 
 BOOL FindClose(HANDLE search) { --state().openSearches; return search == kSearch; }
@@ -117,6 +152,8 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name)
     if (std::strcmp(name, "SetDefaultDllDirectories") == 0)
         return Export(state().haveSetDefaultDllDirectories, &fake::SetDefaultDllDirectories);
     if (std::strcmp(name, "SetDllDirectoryA") == 0) return Export(state().haveSetDllDirectory, &fake::SetDllDirectoryA);
+    if (std::strcmp(name, "GetCurrentDirectoryW") == 0) return Export(state().haveWideApi, &fake::GetCurrentDirectoryW);
+    if (std::strcmp(name, "GetShortPathNameW") == 0) return Export(state().haveWideApi, &fake::GetShortPathNameW);
     return NULL;
 }
 

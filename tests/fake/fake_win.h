@@ -35,6 +35,13 @@ struct State {
     bool haveSetDefaultDllDirectories = true, haveSetDllDirectory = true;
     std::string dllSearch;  // the call that narrowed the DLL search, with its argument
     std::vector<std::string> entries;  // every search hands these out, whatever its pattern
+    std::string shortName;  // every entry's 8.3 name
+    std::vector<std::string> unreachable;  // names that GetFileAttributesA finds nothing under
+    // The current directory as the wide API spells it (empty: as the ANSI one
+    // does), and its short name (empty: none). Characters past 0x7F are those
+    // the ANSI code page lacks. Windows Me has no wide API.
+    std::wstring wideDirectory, shortDirectory;
+    bool haveWideApi = true;
     std::string pattern;  // of the last search
     DWORD findError = ERROR_FILE_NOT_FOUND;
     int openSearches = 0;

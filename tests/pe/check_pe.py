@@ -20,11 +20,11 @@ LANGUAGE = 1028  # Chinese (Traditional, Taiwan)
 ALLOWED_IMPORTS = {
     "KERNEL32.dll": {
         "DeleteCriticalSection", "EnterCriticalSection", "FindClose", "FindFirstFileA", "FindNextFileA",
-        "FreeLibrary", "GetCurrentDirectoryA", "GetFullPathNameA", "GetLastError", "GetLocaleInfoA",
+        "FreeLibrary", "GetCurrentDirectoryA", "GetFileAttributesA", "GetFullPathNameA", "GetLastError", "GetLocaleInfoA",
         "GetModuleFileNameA", "GetModuleHandleA", "GetProcAddress", "GetStartupInfoA", "GetSystemDirectoryA",
         "GetVersion", "GetVersionExA", "InitializeCriticalSection", "IsDBCSLeadByte", "LeaveCriticalSection",
         "LoadLibraryA", "LoadLibraryExA", "SetErrorMode", "SetLastError", "SetUnhandledExceptionFilter", "Sleep",
-        "TlsGetValue", "VirtualProtect", "VirtualQuery",
+        "TlsGetValue", "VirtualProtect", "VirtualQuery", "WideCharToMultiByte",
     },
     "USER32.dll": {
         "DispatchMessageA", "EnableWindow", "GetActiveWindow", "GetLastActivePopup", "GetMessageA", "GetParent",
@@ -34,7 +34,7 @@ ALLOWED_IMPORTS = {
         "__getmainargs", "__initenv", "__p__acmdln", "__p__commode", "__p__fmode", "__set_app_type",
         "__setusermatherr", "_amsg_exit", "_cexit", "_initterm", "_iob", "_onexit", "_vsnprintf", "abort",
         "calloc", "exit", "fprintf", "free", "fwrite", "malloc", "memchr", "memcpy", "memmove", "signal",
-        "strchr", "strlen", "strncmp", "vfprintf",
+        "strchr", "strlen", "strncmp", "strpbrk", "vfprintf",
     },
 }
 

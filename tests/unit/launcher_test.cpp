@@ -97,3 +97,37 @@ TEST(Launcher, StopsQuietlyWhereItCannotInstall)
         EXPECT_TRUE(s.boxes.empty());
     }
 }
+
+// Names the ANSI code page cannot spell come back with '?' or look-alikes
+// for the letters it lacks: the installer gets the short (8.3) spelling, and
+// never a path with substitutes.
+TEST(Launcher, NamesTheCodePageCannotSpell)
+{
+    const std::wstring ivan = L"C:\\\x0418\x0432\x0430\x043D";  // C:\Иван, "C:\????" in ANSI
+    const struct {
+        const char* what;
+        std::wstring wide, shortDirectory;
+        bool wideApi;
+        std::string entry, shortName, installed;
+    } cases[] = {
+        {"spelled exactly", L"", L"", true, "q_en1.msi", "", "C:\\Media\\q_en1.msi"},
+        {"short folder", ivan, L"C:\\9D7C~1", true, "q_en1.msi", "", "C:\\9D7C~1\\q_en1.msi"},
+        {"no short name", ivan, ivan, true, "q_en1.msi", "", ""},
+        {"Windows Me", ivan, L"", false, "q_en1.msi", "", "C:\\Media\\q_en1.msi"},
+        {"short file", L"", L"", true, "q_en?.msi", "Q_EN~1.MSI", "C:\\Media\\Q_EN~1.MSI"},
+        {"file without short name", L"", L"", true, "q_en?.msi", "", "C:\\Media\\q_enu.msi"},
+    };
+    for (const auto& c : cases) {
+        fake::State& s = fake::reset();
+        s.wideDirectory = c.wide;
+        s.shortDirectory = c.shortDirectory;
+        s.haveWideApi = c.wideApi;
+        s.entries = {c.entry};
+        s.shortName = c.shortName;
+        s.unreachable = {"q_en?.msi"};
+        ResolveAndInstall("q", "q_en*.msi");
+        EXPECT_EQ(s.installed, c.installed.empty() ? std::vector<std::string>() : std::vector<std::string>{c.installed})
+            << c.what;
+        EXPECT_EQ(s.boxes.size(), c.installed.empty() ? 1u : 0u) << c.what;
+    }
+}
