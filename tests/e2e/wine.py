@@ -1,10 +1,9 @@
 """Runs the real 32-bit Setup.exe under Wine in Xvfb and reports what it did.
 
-prepare.py builds the shared state once (Wine prefix, glibc locales, the
-planted msi.dll, rebranded Setup.exe variants) and writes e2e.json; Config
-reads it. A Session is one Xvfb and one persistent Wine server, shared by the
-runs of one test class so that only the first run pays for starting Wine
-(seconds under qemu-i386); both are stopped when the class ends.
+prepare.py builds the shared state once and writes e2e.json, which Config
+reads. A Session is one Xvfb, one persistent Wine server and one box watcher,
+shared by the runs of a test class so that only its first run pays for
+starting Wine (seconds under qemu-i386); all are stopped when the class ends.
 """
 import json
 import os
@@ -16,8 +15,7 @@ import threading
 import time
 import unittest
 
-HERE = os.path.dirname(os.path.abspath(__file__))
-PACKAGE_SOURCE = os.path.join(HERE, "packages", "package.wxs")
+PACKAGE_SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "packages", "package.wxs")
 WINESERVER = "/usr/lib/wine/wineserver"
 MISSING = "Unable to continue installation due to file %s is missing"
 
@@ -35,113 +33,87 @@ class Config:
         """The path as Wine's drive Z: spells it."""
         return "Z:" + os.path.abspath(path).replace("/", "\\")
 
-    def wine_env(self, display, lang="en_US.UTF-8", debug="-all", overrides=None):
-        env = dict(os.environ)
-        for name in ("WINEDEBUG", "WINEDLLOVERRIDES", "LC_ALL", "LC_MESSAGES", "LANGUAGE"):
-            env.pop(name, None)
-        env.update(WINEPREFIX=self.prefix, WINEARCH=self.arch, WINEDEBUG=debug, LANG=lang, LOCPATH=self.locales,
-                   WINEDLLOVERRIDES=overrides or "mscoree,mshtml=", DISPLAY=display)
-        return env
-
 
 class Session:
-    """A private Xvfb (it picks a free display itself) and a persistent Wine
-    server for the prefix. Use it in a with statement."""
+    """Use it in a with statement."""
 
     def __init__(self, config):
-        self.config = config
-        self.xvfb = self.server = self.watcher = None
-        self.boxes = []  # [(caption, text)] of every message box shown so far
+        self.config, self.display, self.processes = config, "", []
+        self.boxes = []  # [(caption, text)] of every dialog box shown so far, as the watcher read it
 
     def __enter__(self):
         try:
             read, write = os.pipe()
-            self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
-                                          "-nolisten", "tcp"], pass_fds=(write,), stdout=subprocess.DEVNULL,
-                                         stderr=subprocess.DEVNULL)
+            self.start(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+                       pass_fds=(write,))
             os.close(write)
             with os.fdopen(read) as pipe:
-                number = pipe.readline().strip()
-            if not number:
-                raise RuntimeError("Xvfb did not start")
-            self.display = ":" + number
-            self.server = subprocess.Popen([WINESERVER, "-p", "-f"], env=self.env(),
-                                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            self.watcher = subprocess.Popen([self.config.wine, self.config.box_text], env=self.env(),
-                                            stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
-            threading.Thread(target=self.collect_boxes, daemon=True).start()
+                self.display = ":" + pipe.readline().strip()
+            self.start([WINESERVER, "-p", "-f"], env=self.env())
+            watcher = self.start([self.config.wine, self.config.box_text], env=self.env(), stdout=subprocess.PIPE)
+            threading.Thread(target=self.collect_boxes, args=(watcher.stdout,), daemon=True).start()
             return self
         except BaseException:
-            self.__exit__(None, None, None)
+            self.__exit__()
             raise
+
+    def start(self, command, **options):
+        options.setdefault("stdout", subprocess.DEVNULL)
+        self.processes.append(subprocess.Popen(command, stderr=subprocess.DEVNULL, **options))
+        return self.processes[-1]
 
     def __exit__(self, *exc):
         try:
-            if self.watcher is not None:
-                self.watcher.kill()
-                self.watcher.wait(60)
-            if self.server is not None:
+            if len(self.processes) > 1:
                 subprocess.run([WINESERVER, "-k"], env=self.env(), stderr=subprocess.DEVNULL, timeout=60)
-                self.server.wait(60)
         finally:
-            if self.xvfb is not None:
-                self.xvfb.terminate()
-                self.xvfb.wait(30)
+            for process in reversed(self.processes):
+                process.kill()
+                process.wait(60)
 
-    def env(self, **options):
-        return self.config.wine_env(getattr(self, "display", ""), **options)
+    def env(self, lang="en_US.UTF-8", debug="-all", overrides="mscoree,mshtml="):
+        env = {k: v for k, v in os.environ.items() if not k.startswith(("WINE", "LC_", "LANGUAGE"))}
+        env.update(WINEPREFIX=self.config.prefix, WINEARCH="win32", WINEDEBUG=debug, LANG=lang,
+                   LOCPATH=self.config.locales, WINEDLLOVERRIDES=overrides, DISPLAY=self.display)
+        return env
 
-    def collect_boxes(self):
-        for line in self.watcher.stdout:
+    def collect_boxes(self, lines):
+        for line in lines:
             caption, _, text = line.decode("utf-8", "replace").rstrip("\n").partition("\t")
             self.boxes.append((caption, text))
 
-    def box_seen(self, caption, since, timeout=20):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            if any(seen == caption for seen, _ in self.boxes[since:]):
-                return True
-            time.sleep(0.1)
-        return False
-
     def xdotool(self, *args):
-        result = subprocess.run(["xdotool"] + list(args), env=dict(os.environ, DISPLAY=self.display),
-                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True, timeout=30)
-        return result.stdout.strip()
+        return subprocess.run(["xdotool"] + list(args), env=dict(os.environ, DISPLAY=self.display), text=True,
+                              stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=30).stdout.strip()
 
     def visible_windows(self):
-        """{window id: title} of every mapped window that has a title. (Wine
-        maps an untitled helper window of its own in its Windows Me and 2000
-        modes; every window a program shows the user has a title.)"""
-        ids = self.xdotool("search", "--onlyvisible", "--name", ".").split()
-        titles = {wid: self.xdotool("getwindowname", wid) for wid in ids}
+        """{window id: title} of every mapped window with a title (in its Windows
+        Me and 2000 modes Wine maps an untitled helper window of its own)."""
+        titles = {wid: self.xdotool("getwindowname", wid)
+                  for wid in self.xdotool("search", "--onlyvisible", "--name", ".").split()}
         return {wid: title for wid, title in titles.items() if title}
 
-    def screenshot(self, path):
-        subprocess.run(["import", "-display", self.display, "-window", "root", path],
-                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=60)
-
-    def run(self, folder, exe, name="Setup.exe", args=(), lang="en_US.UTF-8", debug="trace+msi",
-            overrides=None, timeout=180, screenshot=None):
+    def run(self, folder, exe, name="Setup.exe", args=(), lang="en_US.UTF-8", overrides="mscoree,mshtml=",
+            timeout=180, screenshot=None):
         """Runs exe, copied into folder as name, from folder until it exits;
-        answers every box it shows with Return."""
+        answers every window it shows with Return, once the watcher read it."""
         shutil.copyfile(exe, os.path.join(folder, name))
         log_path = os.path.join(folder, "wine.log")
         seen, first_box = [], len(self.boxes)
         with open(log_path, "w") as log:
-            process = subprocess.Popen([self.config.wine, name] + list(args), cwd=folder,
-                                       env=self.env(lang=lang, debug=debug, overrides=overrides),
-                                       stdin=subprocess.DEVNULL, stdout=log, stderr=log, start_new_session=True)
+            process = subprocess.Popen([self.config.wine, name] + list(args), cwd=folder, stdin=subprocess.DEVNULL,
+                                       env=self.env(lang, "trace+msi", overrides), stdout=log, stderr=log,
+                                       start_new_session=True)
             deadline = time.monotonic() + timeout
             try:
                 while process.poll() is None and time.monotonic() < deadline:
                     for window, title in self.visible_windows().items():
                         if title not in seen:
                             seen.append(title)
-                            # Answer only once the watcher has read the box (or given up).
-                            self.box_seen(title, first_box)
+                            self.wait_for_box(title, first_box)
                             if screenshot:
-                                self.screenshot(screenshot)
+                                subprocess.run(["import", "-display", self.display, "-window", "root", screenshot],
+                                               timeout=60)
                         self.xdotool("windowfocus", "--sync", window)
                         self.xdotool("key", "--window", window, "Return")
                     time.sleep(0.2)
@@ -153,26 +125,22 @@ class Session:
         with open(log_path, errors="replace") as f:
             return Run(exit_code, seen, self.boxes[first_box:], f.read(), timed_out)
 
+    def wait_for_box(self, caption, since, timeout=20):
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline and all(seen != caption for seen, _ in self.boxes[since:]):
+            time.sleep(0.1)
+
 
 class Run:
     """What one run of the launcher left behind."""
 
     def __init__(self, exit_code, windows, boxes, trace, timed_out):
-        self.exit_code = exit_code
-        self.windows = windows  # every window title seen while it ran, in order
-        self.boxes = boxes  # [(caption, text)] of the message boxes it showed
-        self.trace = trace
-        self.timed_out = timed_out
+        self.exit_code, self.windows, self.boxes, self.trace, self.timed_out = exit_code, windows, boxes, trace, timed_out
 
     def installer_calls(self):
-        """The two Windows Installer calls as Wine traced them."""
-        calls = []
-        for line in self.trace.splitlines():
-            for name in ("MsiSetInternalUI", "MsiInstallProductA"):
-                marker = "trace:msi:%s " % name
-                if marker in line:
-                    calls.append((name, line.split(marker, 1)[1].strip()))
-        return calls
+        """[(name, arguments)] of the two Windows Installer calls, as Wine traced them."""
+        return [(name, line.split("trace:msi:%s " % name, 1)[1].strip()) for line in self.trace.splitlines()
+                for name in ("MsiSetInternalUI", "MsiInstallProductA") if "trace:msi:%s " % name in line]
 
     def __repr__(self):
         errors = [line for line in self.trace.splitlines() if ":err:" in line][-5:]
@@ -213,19 +181,15 @@ class LauncherTestCase(unittest.TestCase):
 
     def add_package(self, name, marker, folder=None):
         """Builds a real package called name whose installation leaves <marker>.txt."""
-        work = tempfile.mkdtemp(dir=self.config.work)
-        try:
+        with tempfile.TemporaryDirectory(dir=self.config.work) as work:
             with open(os.path.join(work, "payload.txt"), "w") as f:
                 f.write("installed from %s\n" % name)
             subprocess.run(["wixl", "-D", "Marker=" + marker, "-D", "Title=" + name, "-o",
-                            os.path.join(folder or self.folder, name), PACKAGE_SOURCE],
-                           cwd=work, check=True, stdout=subprocess.DEVNULL)
-        finally:
-            shutil.rmtree(work)
+                            os.path.join(folder or self.folder, name), PACKAGE_SOURCE], cwd=work, check=True)
 
     def installed(self, marker):
-        folder = os.path.join(self.config.prefix, "drive_c", "Program Files", "setup-launcher-tests")
-        return os.path.exists(os.path.join(folder, marker + ".txt"))
+        return os.path.exists(os.path.join(self.config.prefix, "drive_c", "Program Files", "setup-launcher-tests",
+                                           marker + ".txt"))
 
     def run_setup(self, folder=None, exe=None, **options):
         return self.session.run(folder or self.folder, exe or self.config.setup_exe, **options)
@@ -256,8 +220,5 @@ class LauncherTestCase(unittest.TestCase):
 def debugstr(text, codepage="ascii"):
     """An ANSI string as Wine's traces quote it: backslashes and quotes
     escaped, bytes outside printable ASCII as \\xNN."""
-    out = []
-    for byte in text.encode(codepage):
-        ch = chr(byte)
-        out.append("\\" + ch if ch in '\\"' else ch if " " <= ch <= "~" else "\\x%02x" % byte)
-    return "".join(out)
+    return "".join("\\" + chr(b) if chr(b) in '\\"' else chr(b) if 32 <= b < 127 else "\\x%02x" % b
+                   for b in text.encode(codepage))

@@ -58,24 +58,17 @@ def resource(type_id, name):
     return output("wrestool", "-x", "--raw", "--type=%d" % type_id, "--name=%d" % name, EXE)
 
 
-def objdump():
-    return output("i686-w64-mingw32-objdump", "-p", EXE).decode()
-
-
 def imports():
+    """{dll: {function}} from objdump's import tables."""
     found, dll = {}, None
-    in_table = False
-    for line in objdump().splitlines():
-        if line.startswith("The Import Tables"):
-            in_table = True
-        elif in_table and line and not line.startswith((" ", "\t")):
-            break
+    text = output("i686-w64-mingw32-objdump", "-p", EXE).decode()
+    for line in text[text.index("The Import Tables"):].split("\n\n\n", 1)[0].splitlines():
         m = re.match(r"\s+DLL Name: (\S+)", line)
-        if in_table and m:
+        if m:
             dll = m.group(1)
             found[dll] = set()
         m = re.match(r"\s+[0-9a-f]+\s+\d+\s+(\S+)$", line)
-        if in_table and dll and m:
+        if dll and m:
             found[dll].add(m.group(1))
     return found
 
@@ -102,7 +95,7 @@ def parse_version_node(data, offset=0):
 
 class Executable(unittest.TestCase):
     def test_pe_header(self):
-        text = objdump()
+        text = output("i686-w64-mingw32-objdump", "-p", EXE).decode()
         self.assertIn("pei-i386", output("i686-w64-mingw32-objdump", "-f", EXE).decode())
         for field in ("MajorOSystemVersion", "MajorSubsystemVersion"):
             self.assertRegex(text, r"%s\s+4\n" % field)

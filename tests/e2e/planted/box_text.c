@@ -1,10 +1,11 @@
 /* Watches the screen for dialog boxes and prints each new one once, as
-   "caption<TAB>text" in UTF-8 on a line of its own, until it is ended. The
-   end-to-end tests read the launcher's message boxes with it, as Wine's
-   traces cut long texts short. */
+   "caption<TAB>text" in UTF-8 on a line of its own, until it is ended: the
+   end-to-end tests read message boxes with it, as Wine's traces cut long
+   texts short. */
 #include <windows.h>
 
-static HWND g_seen[256];
+static HWND g_seen[64];
+static unsigned g_count;
 
 static void Print(const WCHAR* text)
 {
@@ -30,15 +31,13 @@ static BOOL CALLBACK PrintStatic(HWND window, LPARAM caption)
 static BOOL CALLBACK PrintNewDialog(HWND window, LPARAM unused)
 {
     WCHAR name[64], caption[1024];
-    int i, free = -1;
+    unsigned i;
     (void)unused;
     GetClassNameW(window, name, 64);
     if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
-    for (i = 0; i < 256; ++i) {
+    for (i = 0; i < 64; ++i)
         if (g_seen[i] == window) return TRUE;
-        if (free < 0 && (g_seen[i] == NULL || !IsWindow(g_seen[i]))) free = i;
-    }
-    if (free >= 0) g_seen[free] = window;
+    g_seen[g_count++ % 64] = window;  /* the last 64 boxes are remembered */
     GetWindowTextW(window, caption, 1024);
     EnumChildWindows(window, PrintStatic, (LPARAM)caption);
     return TRUE;

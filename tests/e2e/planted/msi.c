@@ -2,37 +2,14 @@
    If it is ever loaded it leaves C:\planted-msi-ran.txt behind. */
 #include <windows.h>
 
-static void Mark(const char* what)
-{
-    HANDLE file = CreateFileA("C:\\planted-msi-ran.txt", GENERIC_WRITE, 0, NULL, OPEN_ALWAYS, 0, NULL);
-    if (file != INVALID_HANDLE_VALUE) {
-        DWORD written;
-        SetFilePointer(file, 0, NULL, FILE_END);
-        WriteFile(file, what, lstrlenA(what), &written, NULL);
-        CloseHandle(file);
-    }
-}
-
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
     (void)instance;
     (void)reserved;
-    if (reason == DLL_PROCESS_ATTACH) Mark("loaded\n");
+    if (reason == DLL_PROCESS_ATTACH)
+        CloseHandle(CreateFileA("C:\\planted-msi-ran.txt", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
     return TRUE;
 }
 
-UINT WINAPI PlantedSetInternalUI(UINT level, HWND* window)
-{
-    (void)level;
-    (void)window;
-    Mark("MsiSetInternalUI\n");
-    return 5;
-}
-
-UINT WINAPI PlantedInstallProductA(LPCSTR path, LPCSTR command)
-{
-    (void)path;
-    (void)command;
-    Mark("MsiInstallProductA\n");
-    return 0;
-}
+UINT WINAPI PlantedSetInternalUI(UINT level, HWND* window) { return level + (window != NULL); }
+UINT WINAPI PlantedInstallProductA(LPCSTR path, LPCSTR command) { return path != command; }
