@@ -11,4 +11,4 @@ for preset in host fuzz; do
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$(nproc)" >/dev/null
 done
-ctest --preset host "$@"
+ctest --preset host -j "$(nproc)" "$@"

@@ -3,7 +3,7 @@ status 0 and either the right installer call or the missing-package box."""
 import os
 import unittest
 
-from wine import Config, LauncherTestCase
+from wine import Config, LauncherTestCase, setUpModule  # noqa: F401
 
 
 class Folders(LauncherTestCase):

@@ -2,8 +2,8 @@
 
 prepare.py builds the shared state once and writes e2e.json, which Config
 reads. A Session is one Xvfb, one persistent Wine server and one box watcher,
-shared by the runs of a test class so that only its first run pays for
-starting Wine (seconds under qemu-i386); all are stopped when the class ends.
+shared by the runs of a test module so that only its first run pays for
+starting Wine (seconds under qemu-i386); all are stopped when the module ends.
 """
 import json
 import os
@@ -148,13 +148,14 @@ class Run:
             self.exit_code, self.windows, self.boxes, self.installer_calls(), self.timed_out, errors)
 
 
-class LauncherTestCase(unittest.TestCase):
-    """One Session for the class; a fresh folder for each test."""
+def setUpModule():
+    """Import it into a test module: one Session for the module's tests."""
+    LauncherTestCase.config = Config()
+    LauncherTestCase.session = unittest.enterModuleContext(Session(LauncherTestCase.config))
 
-    @classmethod
-    def setUpClass(cls):
-        cls.config = Config()
-        cls.session = cls.enterClassContext(Session(cls.config))
+
+class LauncherTestCase(unittest.TestCase):
+    """A fresh folder for each test."""
 
     def setUp(self):
         self.folder = os.path.join(self.config.work, "runs", self.id().split(".", 1)[-1])
