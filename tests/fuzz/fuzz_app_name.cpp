@@ -1,12 +1,10 @@
-// The executable's name from any module path, in a single- or a double-byte
-// code page: it starts after the path's last separator, holds none, and ends
-// at the last dot of the file name (or with the path).
+// The executable's name from any module path, in a single- or a double-byte code
+// page: it starts after the path's last separator, holds none, and ends at the
+// last dot of the file name (or with the path), never inside a character.
 #include "fuzz_support.h"
 
-namespace {
-BOOL WINAPI SingleByte(BYTE) { return FALSE; }
-BOOL WINAPI DoubleByte(BYTE c) { return c >= 0x81 && c <= 0xFE; }
-}  // namespace
+static BOOL WINAPI SingleByte(BYTE) { return FALSE; }
+static BOOL WINAPI DoubleByte(BYTE c) { return c >= 0x81 && c <= 0xFE; }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -18,18 +16,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const size_t start = title - buffer.data(), end = start + std::strlen(title);
     FUZZ_CHECK(end <= path.size() && path.compare(start, end - start, title) == 0);
 
-    // Walk the path character by character (a lead byte and the byte after it are one).
+    // Walk the path character by character: a lead byte and the byte after it are one.
     bool separatorBefore = start == 0;
     for (size_t i = 0, step = 1; i < path.size(); i += step) {
         step = isLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size() ? 2 : 1;
-        FUZZ_CHECK(i >= start || i + step <= start);  // names begin and end on a character
-        FUZZ_CHECK(i >= end || i + step <= end);
+        FUZZ_CHECK((i >= start || i + step <= start) && (i >= end || i + step <= end));
         if (step == 2) continue;
         const bool separator = std::strchr("\\/:", path[i]) != NULL;
         if (i + 1 == start) separatorBefore = separator;
-        FUZZ_CHECK(!separator || i + 1 <= start);
-        FUZZ_CHECK(path[i] != '.' || i < start || i <= end);
-        if (i == end) FUZZ_CHECK(path[i] == '.');
+        FUZZ_CHECK(!separator || i < start);
+        FUZZ_CHECK(path[i] != '.' || i <= end || i < start);
+        FUZZ_CHECK(i != end || path[i] == '.');
     }
     FUZZ_CHECK(separatorBefore);
     return 0;

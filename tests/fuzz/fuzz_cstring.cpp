@@ -1,13 +1,11 @@
 // CString against std::string through any run of assignments, concatenations
-// (also of a string with itself), Format, string loads and writes through
-// GetBuffer: the same text and length, terminated, and a change to one copy
-// never reaches another.
+// (also of a string with itself), Format, string loads and GetBuffer writes:
+// the same text, terminated, and a change to one copy never reaches another.
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzedDataProvider in(data, size);
-    fake::reset();
     CString strings[3];
     std::string model[3];
     while (in.remaining_bytes() > 0) {

@@ -1,7 +1,6 @@
-// Package names from any locale strings. A name is the base name, '_', a tag
-// and ".msi": the tag is the abbreviation, a fixed tag, or the ISO name and
-// '*' (so never longer than the locale strings allow), and it holds no path
-// separator. No name, and so the English package, without an abbreviation.
+// Package names from any locale strings and any base name the build accepts:
+// the base name, '_', a tag (the abbreviation, a fixed tag, or the ISO name and
+// '*') and ".msi", with no path separator; else none, and so the English package.
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -17,19 +16,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (base.size() > 247) return -1;
 
     const std::string name(PackageNameForLocale(base.c_str(), readable ? abbreviation.c_str() : NULL, iso.c_str()));
-    const std::string separators = "\\/:";
-    if (name.empty()) {
-        FUZZ_CHECK(!readable || abbreviation.empty() ||
-                   (abbreviation + iso).find_first_of(separators) != std::string::npos);
-        return 0;
-    }
-    FUZZ_CHECK(readable && !abbreviation.empty());
-    FUZZ_CHECK(name.find_first_of(separators) == std::string::npos);
+    FUZZ_CHECK(!name.empty() || !readable || abbreviation.empty() ||
+               (abbreviation + iso).find_first_of("\\/:") != std::string::npos);
+    if (name.empty()) return 0;
     const std::string head = base + "_";
+    FUZZ_CHECK(readable && !abbreviation.empty() && name.find_first_of("\\/:") == std::string::npos);
     FUZZ_CHECK(name.size() > head.size() + 4 && name.compare(0, head.size(), head) == 0 &&
                name.compare(name.size() - 4, 4, ".msi") == 0);
     const std::string tag = name.substr(head.size(), name.size() - head.size() - 4);
-    FUZZ_CHECK(tag == abbreviation || tag == "cht" || tag == "chs" || tag == "nor" ||
-               (!iso.empty() && tag == iso + "*"));
+    FUZZ_CHECK(tag == abbreviation || tag == "cht" || tag == "chs" || tag == "nor" || (!iso.empty() && tag == iso + "*"));
     return 0;
 }
