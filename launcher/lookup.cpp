@@ -53,22 +53,22 @@ bool ReadCurrentDirectory(char (&directory)[kPathBufferSize])
     GetCurrentDirectoryWProc getWide = AfxProcAs<GetCurrentDirectoryWProc>(Kernel32Proc("GetCurrentDirectoryW"));
     WCHAR wide[kPathBufferSize];
     DWORD wideLength = getWide != NULL ? getWide(kPathBufferSize, wide) : 0;
+    if (wideLength >= static_cast<DWORD>(kPathBufferSize)) return false;  // the ANSI one did fit: not to be trusted
     char spelled[kPathBufferSize];
-    if (wideLength == 0 || wideLength >= static_cast<DWORD>(kPathBufferSize) || ToAnsi(wide, spelled) != kSubstituted)
-        return true;
+    if (wideLength == 0 || ToAnsi(wide, spelled) != kSubstituted) return true;
 
     GetShortPathNameWProc getShort = AfxProcAs<GetShortPathNameWProc>(Kernel32Proc("GetShortPathNameW"));
     WCHAR shortName[kPathBufferSize];
     DWORD shortLength = getShort != NULL ? getShort(wide, shortName, kPathBufferSize) : 0;
     if (shortLength == 0 || shortLength >= static_cast<DWORD>(kPathBufferSize) || ToAnsi(shortName, spelled) != kExact)
         return false;
-    memcpy(directory, spelled, sizeof(directory));
+    memcpy(directory, spelled, strlen(spelled) + 1);
     return true;
 }
 
 // The found entry's name, if it reaches the entry: a name with letters the
 // ANSI code page lacks comes back with substitutes that name no file, and
-// then its short name does. False when neither does.
+// then its short name does. False when neither does (short names switched off).
 bool ReachableName(const CFileFind& finder, CString& name)
 {
     name = finder.GetFileName();
@@ -77,27 +77,25 @@ bool ReachableName(const CFileFind& finder, CString& name)
     return !name.IsEmpty() && AFX_SYS(GetFileAttributesA)(".\\" + name) != INVALID_FILE_ATTRIBUTES;
 }
 
+enum Lookup { kFound, kMissing, kUnspellable };
+
 // Looks the package up in the current directory. A match takes the name the
 // file system spells (a pattern becomes the first entry the search returns);
 // otherwise the English package, spelled as the literal. The finder stays
 // open until the caller's run ends.
-bool FindPackage(CFileFind& finder, const CString& fallback, CString& packageName)
+Lookup FindPackage(CFileFind& finder, const CString& fallback, CString& packageName)
 {
     CString probe = ".\\" + packageName;
     if (FitsPathBuffer(probe) && finder.FindFile(probe)) {
         finder.FindNextFile();
-        CString found;
-        if (ReachableName(finder, found)) {
-            packageName = found;
-            return true;
-        }
+        return ReachableName(finder, packageName) ? kFound : kUnspellable;
     }
 
     if (FitsPathBuffer(fallback) && finder.FindFile(fallback)) {
         packageName = fallback;
-        return true;
+        return kFound;
     }
-    return false;
+    return kMissing;
 }
 
 // The package's full path: the current directory, a backslash and the name,
@@ -116,15 +114,17 @@ void ResolveAndInstall(const CString& baseName, CString packageName)
 {
     CFileFind finder;
     CString fallback = baseName + "_enu.msi";
-    if (!FindPackage(finder, fallback, packageName)) {
+    Lookup lookup = FindPackage(finder, fallback, packageName);
+    if (lookup == kMissing) {
         CString message;
         message.Format(kMissingPackageMessage, static_cast<LPCSTR>(fallback));
         AfxMessageBox(message);
         return;
     }
 
+    // No exact spelling of the package's path: never hand over one with substitutes.
     CString fullPath;
-    if (!ComposeFullPath(packageName, fullPath)) {
+    if (lookup == kUnspellable || !ComposeFullPath(packageName, fullPath)) {
         AfxMessageBox(kNoCurrentDirectoryMessage);
         return;
     }

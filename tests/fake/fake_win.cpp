@@ -17,6 +17,7 @@ size_t g_nextEntry = 0;
 template <typename Char>
 DWORD CopyOut(const std::basic_string<Char>& text, Char* buffer, DWORD size)
 {
+    if (text.empty()) return 0;  // the call fails and leaves the buffer as it was
     if (text.size() >= size) return static_cast<DWORD>(text.size() + 1);
     std::copy(text.c_str(), text.c_str() + text.size() + 1, buffer);
     return static_cast<DWORD>(text.size());
@@ -104,6 +105,7 @@ DWORD GetFileAttributesA(LPCSTR path) { return path == ".\\" + state().unreachab
 // Characters past 0x7F have no spelling in the fake's code page.
 int WideCharToMultiByte(UINT, DWORD, LPCWSTR text, int, LPSTR out, int, LPCSTR, BOOL* substituted)
 {
+    if (state().utf8) return 0;  // ERROR_INVALID_PARAMETER, as for CP_UTF8 with a substitute flag
     const size_t length = std::char_traits<WCHAR>::length(text) + 1;
     *substituted = std::any_of(text, text + length, [](WCHAR c) { return c >= 0x80; });
     std::transform(text, text + length, out, [](WCHAR c) { return static_cast<char>(c); });
@@ -147,10 +149,11 @@ int LoadStringA(HINSTANCE, UINT id, LPSTR buffer, int size)
     return CopyOut(state().strings[id].substr(0, size - 1), buffer, size);
 }
 
-int MessageBoxA(HWND owner, LPCSTR, LPCSTR, UINT type)
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR, UINT type)
 {
     state().boxes.push_back(type);
     state().owner = owner;
+    state().text = text;
     if (state().whileBoxIsUp) state().whileBoxIsUp();
     return IDOK;
 }

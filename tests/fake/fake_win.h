@@ -44,10 +44,12 @@ struct State {
     std::string fullPath = "C:\\Media\\x", currentDirectory = "C:\\Media", systemDirectory = "C:\\WINDOWS\\system32";
     std::wstring wideDirectory, shortDirectory;
     bool haveWideApi = true;
+    bool utf8 = false;  // a UTF-8 ANSI code page: conversions refuse to say what they substituted
     std::vector<std::string> installed;  // package paths handed to Windows Installer
     HWND activeWindow = NULL;
     std::vector<UINT> boxes;  // the type of every message box shown
     HWND owner = NULL;  // of the last one
+    std::string text;  // of the last one
     std::function<void()> whileBoxIsUp;
     DWORD lastError = 0;
 };

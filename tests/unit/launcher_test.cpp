@@ -66,6 +66,7 @@ TEST(Launcher, StopsWhereItCannotInstall)
         EXPECT_FALSE(app.InitInstance());
         EXPECT_EQ(s.installed.size(), c.installs) << c.major << "." << c.minor << " failing " << c.fail;
         EXPECT_EQ(s.boxes.size(), c.boxes) << "directory of " << c.directory.size();
+        EXPECT_EQ(s.text, c.boxes ? "Fail to get current working directory" : "");
     }
 }
 
@@ -75,25 +76,29 @@ TEST(Launcher, StopsWhereItCannotInstall)
 TEST(Launcher, NamesTheCodePageCannotSpell)
 {
     const std::wstring ivan = L"C:\\\x0418\x0432\x0430\x043D";  // C:\Иван, "C:\????" in ANSI
-    const struct { const char* what; std::wstring wide, shortDirectory; bool wideApi; std::string entry, shortName;
-                   std::vector<std::string> installed; } cases[] = {
-        {"spelled exactly", L"C:\\Media", L"", true, "q_en1.msi", "", {"C:\\Media\\q_en1.msi"}},
-        {"short folder", ivan, L"C:\\9D7C~1", true, "q_en1.msi", "", {"C:\\9D7C~1\\q_en1.msi"}},
-        {"no short name", ivan, ivan, true, "q_en1.msi", "", {}},
-        {"Windows Me", ivan, L"", false, "q_en1.msi", "", {"C:\\Media\\q_en1.msi"}},
-        {"short file", L"", L"", true, "q_en?.msi", "Q_EN~1.MSI", {"C:\\Media\\Q_EN~1.MSI"}},
-        {"file without short name", L"", L"", true, "q_en?.msi", "", {"C:\\Media\\q_enu.msi"}},
+    const struct { const char* what; std::wstring wide, shortDirectory; bool wideApi, utf8; std::string entry,
+                   shortName; std::vector<std::string> installed; } cases[] = {
+        {"spelled exactly", L"C:\\Media", L"", true, false, "q_en1.msi", "", {"C:\\Media\\q_en1.msi"}},
+        {"short folder", ivan, L"C:\\9D7C~1", true, false, "q_en1.msi", "", {"C:\\9D7C~1\\q_en1.msi"}},
+        {"no short name", ivan, ivan, true, false, "q_en1.msi", "", {}},
+        {"short name unreadable", ivan, L"", true, false, "q_en1.msi", "", {}},
+        {"too long to read wide", std::wstring(kPathBufferSize, L'd'), L"", true, false, "q_en1.msi", "", {}},
+        {"Windows Me", ivan, L"", false, false, "q_en1.msi", "", {"C:\\Media\\q_en1.msi"}},
+        {"UTF-8 code page", ivan, L"", true, true, "q_en1.msi", "", {"C:\\Media\\q_en1.msi"}},
+        {"short file", L"C:\\Media", L"", true, false, "q_en?.msi", "Q_EN~1.MSI", {"C:\\Media\\Q_EN~1.MSI"}},
+        {"file without short name", L"C:\\Media", L"", true, false, "q_en?.msi", "", {}},
     };
     for (const auto& c : cases) {
         fake::State& s = fake::reset();
         s.wideDirectory = c.wide;
         s.shortDirectory = c.shortDirectory;
         s.haveWideApi = c.wideApi;
+        s.utf8 = c.utf8;
         s.entries = {c.entry};
         s.shortName = c.shortName;
         s.unreachable = "q_en?.msi";
         ResolveAndInstall("q", "q_en*.msi");
         EXPECT_EQ(s.installed, c.installed) << c.what;
-        EXPECT_EQ(s.boxes.size(), c.installed.empty() ? 1u : 0u) << c.what;
+        EXPECT_EQ(s.text, c.installed.empty() ? "Fail to get current working directory" : "") << c.what;
     }
 }
