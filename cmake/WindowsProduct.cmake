@@ -8,6 +8,8 @@ set(SETUP_EXE "${SETUP_PRODUCT_DIR}/Setup.exe")
 set(product_args
   -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-w64-i686.cmake
   -DCMAKE_BUILD_TYPE=MinSizeRel
+  -DSETUP_PACKAGE_BASE_NAME=quelvarine
+  -DSETUP_ALLOW_EMPTY_BASE_NAME=OFF
   -DSETUP_WERROR=${SETUP_WERROR})
 
 ExternalProject_Add(product

@@ -42,7 +42,8 @@ fi
 # 32-bit Wine's loader is an i386 program: if it starts, the kernel runs i386
 # code itself and nothing more is needed.
 i386_probe=/usr/lib/wine/wine
-if "$i386_probe" --version >/dev/null 2>&1; then
+if "$i386_probe" --version >/dev/null 2>&1 && [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ]; then
+  echo "deps: the kernel runs i386 programs itself; nothing registered"
   exit 0
 fi
 
@@ -58,7 +59,7 @@ debian_mirror() {
 }
 qemu_is_recent() { installed qemu-user && dpkg-query -W -f='${Version}' qemu-user | grep -qE '^1:([1-9][0-9])\.'; }
 if ! qemu_is_recent; then
-  if [ ! -f "$backports" ]; then
+  if ! grep -rqs bookworm-backports /etc/apt/sources.list /etc/apt/sources.list.d/; then
     mirror=$(debian_mirror)
     [ -n "$mirror" ] || { echo "deps: no Debian mirror in the apt sources to take bookworm-backports from" >&2; exit 1; }
     printf 'Types: deb\nURIs: %s\nSuites: bookworm-backports\nComponents: main\nSigned-By: %s\n' \
@@ -73,3 +74,4 @@ fi
 # in qemu's qemu-binfmt-conf.sh; P keeps argv[0], F opens the interpreter now,
 # so it also serves programs started in other mount namespaces).
 "$(dirname "$0")/binfmt-i386.sh" register
+"$i386_probe" --version >/dev/null || { echo "deps: i386 programs still do not run" >&2; exit 1; }

@@ -28,6 +28,7 @@ class Folders(LauncherTestCase):
         self.assertEnded(run)
         self.assertTrue(self.installed(self.marker("short")), run)
         # Short names all the way: printable ASCII, no '?'.
+        self.assertEqual([name for name, _ in run.installer_calls()], ["MsiSetInternalUI", "MsiInstallProductA"], run)
         self.assertRegex(run.installer_calls()[1][1], r'^"Z:(\\\\[!#-)+-.0-9;=@-Z^-~]{1,8}(\.[!#-)+-.0-9;=@-Z^-~]{1,3})?)+'
                          r'\\\\quelvarine_enu\.msi" ""$', run)
 

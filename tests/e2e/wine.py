@@ -24,7 +24,7 @@ class Config:
     def __init__(self, path=None):
         path = path or os.environ.get("SETUP_E2E_CONFIG")
         if not path or not os.path.exists(path):
-            raise unittest.SkipTest("no e2e.json: run prepare.py first (ctest does)")
+            raise RuntimeError("no e2e.json: run prepare.py first (ctest does)")
         with open(path) as f:
             self.__dict__.update(json.load(f))
 
@@ -48,9 +48,15 @@ class Session:
                        pass_fds=(write,))
             os.close(write)
             with os.fdopen(read) as pipe:
-                self.display = ":" + pipe.readline().strip()
+                number = pipe.readline().strip()
+            if not number.isdigit():
+                raise RuntimeError("Xvfb did not start")
+            self.display = ":" + number
             self.start([WINESERVER, "-p", "-f"], env=self.env())
             watcher = self.start([self.config.wine, self.config.box_text], env=self.env(), stdout=subprocess.PIPE)
+            # The watcher says it is up before any run may show a box.
+            if watcher.stdout.readline() != b"watching\n":
+                raise RuntimeError("the box watcher did not start under Wine")
             threading.Thread(target=self.collect_boxes, args=(watcher.stdout,), daemon=True).start()
             return self
         except BaseException:
@@ -67,9 +73,10 @@ class Session:
             if len(self.processes) > 1:
                 subprocess.run([WINESERVER, "-k"], env=self.env(), stderr=subprocess.DEVNULL, timeout=60)
         finally:
-            for process in reversed(self.processes):
+            for process in self.processes:
                 process.kill()
-                process.wait(60)
+            for process in self.processes:
+                process.wait()
 
     def env(self, lang="en_US.UTF-8", debug="-all", overrides="mscoree,mshtml="):
         env = {k: v for k, v in os.environ.items() if not k.startswith(("WINE", "LC_", "LANGUAGE"))}
@@ -110,7 +117,8 @@ class Session:
                     for window, title in self.visible_windows().items():
                         if title not in seen:
                             seen.append(title)
-                            self.wait_for_box(title, first_box)
+                            if not self.wait_for_box(title, first_box):
+                                seen.append("(a window the box watcher did not read: %s)" % title)
                             if screenshot:
                                 subprocess.run(["import", "-display", self.display, "-window", "root", screenshot],
                                                timeout=60)
@@ -125,10 +133,13 @@ class Session:
         with open(log_path, errors="replace") as f:
             return Run(exit_code, seen, self.boxes[first_box:], f.read(), timed_out)
 
-    def wait_for_box(self, caption, since, timeout=20):
+    def wait_for_box(self, caption, since, timeout=30):
         deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline and all(seen != caption for seen, _ in self.boxes[since:]):
+        while all(seen != caption for seen, _ in self.boxes[since:]):
+            if time.monotonic() > deadline:
+                return False
             time.sleep(0.1)
+        return True
 
 
 class Run:

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/../.."
 export seconds=${1:-8}
 jobs=${2:-1}
 shift $(( $# < 2 ? $# : 2 ))
-[ $# -gt 0 ] || set -- package_name app_name cstring rebrand
+[ $# -gt 0 ] || set -- package_name app_name rebrand
 if [ -z "${SETUP_FUZZ_NO_BUILD:-}" ]; then
   cmake --preset fuzz >/dev/null
   cmake --build --preset fuzz -j "$(nproc)" >/dev/null

@@ -17,37 +17,22 @@ LANGUAGE = 1028  # Chinese (Traditional, Taiwan)
 
 # Every function Setup.exe may import. Each exists in Windows 2000 and in
 # Windows Me (msvcrt.dll 6.x); anything newer must be looked up at run time.
-ALLOWED_IMPORTS = {
-    "KERNEL32.dll": {
-        "DeleteCriticalSection", "EnterCriticalSection", "FindClose", "FindFirstFileA", "FindNextFileA",
-        "FreeLibrary", "GetCurrentDirectoryA", "GetFileAttributesA", "GetFullPathNameA", "GetLastError", "GetLocaleInfoA",
-        "GetModuleFileNameA", "GetModuleHandleA", "GetProcAddress", "GetStartupInfoA", "GetSystemDirectoryA",
-        "GetVersion", "GetVersionExA", "InitializeCriticalSection", "IsDBCSLeadByte", "LeaveCriticalSection",
-        "LoadLibraryA", "LoadLibraryExA", "SetErrorMode", "SetLastError", "SetUnhandledExceptionFilter", "Sleep",
-        "TlsGetValue", "VirtualProtect", "VirtualQuery", "WideCharToMultiByte",
-    },
-    "USER32.dll": {
-        "DispatchMessageA", "EnableWindow", "GetActiveWindow", "GetLastActivePopup", "GetMessageA", "GetParent",
-        "GetWindowLongA", "IsWindowEnabled", "LoadStringA", "MessageBoxA", "TranslateMessage",
-    },
-    "msvcrt.dll": {
-        "__getmainargs", "__initenv", "__p__acmdln", "__p__commode", "__p__fmode", "__set_app_type",
-        "__setusermatherr", "_amsg_exit", "_cexit", "_initterm", "_iob", "_onexit", "_vsnprintf", "abort",
-        "calloc", "exit", "fprintf", "free", "fwrite", "malloc", "memchr", "memcpy", "memmove", "signal",
-        "strchr", "strlen", "strncmp", "strpbrk", "vfprintf",
-    },
-}
+ALLOWED_IMPORTS = {dll: set(names.split()) for dll, names in {
+    "KERNEL32.dll": """DeleteCriticalSection EnterCriticalSection FindClose FindFirstFileA FindNextFileA FreeLibrary
+        GetCurrentDirectoryA GetFileAttributesA GetFullPathNameA GetLastError GetLocaleInfoA GetModuleFileNameA
+        GetModuleHandleA GetProcAddress GetStartupInfoA GetSystemDirectoryA GetVersion GetVersionExA
+        InitializeCriticalSection IsDBCSLeadByte LeaveCriticalSection LoadLibraryA LoadLibraryExA SetErrorMode
+        SetLastError SetUnhandledExceptionFilter Sleep TlsGetValue VirtualProtect VirtualQuery WideCharToMultiByte""",
+    "USER32.dll": """DispatchMessageA EnableWindow GetActiveWindow GetLastActivePopup GetMessageA GetParent
+        GetWindowLongA IsWindowEnabled LoadStringA MessageBoxA TranslateMessage""",
+    "msvcrt.dll": """__getmainargs __initenv __p__acmdln __p__commode __p__fmode __set_app_type __setusermatherr
+        _amsg_exit _cexit _initterm _iob _onexit _vsnprintf abort calloc exit fprintf free fwrite malloc memchr
+        memcpy memmove signal strchr strlen strncmp strpbrk vfprintf""",
+}.items()}
 
-VERSION_STRINGS = {
-    "CompanyName": "",
-    "FileDescription": "Setup MFC Application",
-    "FileVersion": "1, 0, 0, 1",
-    "InternalName": "Setup",
-    "LegalTrademarks": "",
-    "OriginalFilename": "Setup.EXE",
-    "ProductName": "Setup Application",
-    "ProductVersion": "1, 0, 0, 1",
-}
+VERSION_STRINGS = {"CompanyName": "", "FileDescription": "Setup MFC Application", "FileVersion": "1, 0, 0, 1",
+                   "InternalName": "Setup", "LegalTrademarks": "", "OriginalFilename": "Setup.EXE",
+                   "ProductName": "Setup Application", "ProductVersion": "1, 0, 0, 1"}
 
 
 def output(*command):

@@ -45,6 +45,7 @@ static BOOL CALLBACK PrintNewDialog(HWND window, LPARAM unused)
 
 int main(void)
 {
+    Print(L"watching\n");
     for (;;) {
         EnumWindows(PrintNewDialog, 0);
         Sleep(100);
