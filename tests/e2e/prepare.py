@@ -24,7 +24,7 @@ WINE, WINESERVER = "/usr/lib/wine/wine", "/usr/lib/wine/wineserver"
 
 # Executable name -> Wine's Version setting.
 VERSIONS = {"gate-%s.exe" % v: v for v in ("win95", "win98", "nt40", "winme", "win2k", "winxp", "win10")}
-LOCALES = ["en_US", "zh_TW", "zh_CN", "zh_HK", "ja_JP", "de_DE", "nb_NO", "fr_FR"]
+LOCALES = ["en_US", "zh_TW", "zh_CN", "zh_HK", "ja_JP", "de_DE", "nb_NO"]
 VARIANTS = {"rebranded": ["--base-name", "Acme Widgets"], "longest": ["--base-name", "n" * 247],
             "no-base-name": ["--base-name", "", "--allow-empty"]}
 

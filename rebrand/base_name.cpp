@@ -1,0 +1,60 @@
+#include "base_name.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "base_name_rules.h"
+
+namespace rebrand {
+namespace {
+
+void Replace(std::string& text, const char* key, const std::string& value)
+{
+    for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at + value.size()))
+        text.replace(at, std::strlen(key), value);
+}
+
+bool Printable(unsigned char c) { return c >= rules::kFirstChar && c <= rules::kLastChar; }
+
+// The name as it may be shown on a terminal: bytes that are not printable
+// ASCII are written as \xNN.
+std::string ShownName(const std::string& name)
+{
+    std::string shown;
+    for (size_t i = 0; i < name.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(name[i]);
+        if (Printable(c)) {
+            shown += static_cast<char>(c);
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            shown += escaped;
+        }
+    }
+    return shown;
+}
+
+std::string Refusal(const char* message, const std::string& name)
+{
+    std::string text = message;
+    Replace(text, "{what}", "--base-name");
+    Replace(text, "{example}", "--base-name myproduct");
+    Replace(text, "{allow_empty}", "--allow-empty");
+    Replace(text, "{length}", std::to_string(name.size()));
+    Replace(text, "{name}", ShownName(name));
+    return text;
+}
+
+}  // namespace
+
+std::string BaseNameProblem(const std::string& name, bool allowEmpty)
+{
+    if (name.empty()) return allowEmpty ? std::string() : Refusal(rules::kEmptyMessage, name);
+    if (name.size() > rules::kMaxLength) return Refusal(rules::kLengthMessage, name);
+    if (name.find_first_of(rules::kForbidden) != std::string::npos) return Refusal(rules::kForbiddenMessage, name);
+    for (size_t i = 0; i < name.size(); ++i)
+        if (!Printable(static_cast<unsigned char>(name[i]))) return Refusal(rules::kAsciiMessage, name);
+    return std::string();
+}
+
+}  // namespace rebrand
