@@ -7,29 +7,15 @@ import os
 import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-from wine import PACKAGE_SOURCE, Config, Session  # noqa: E402
+from wine import Config, Session, add_package, installed  # noqa: E402
 
 PACKAGES = ["quelvarine_enu.msi", "quelvarine_CHT.msi", "quelvarine_CHS.msi", "quelvarine_deu.msi"]
 LOCALES = [("en_US.UTF-8", "English (United States)"), ("zh_TW.UTF-8", "Chinese (Traditional, Taiwan)"),
            ("zh_CN.UTF-8", "Chinese (Simplified, PRC)"), ("de_DE.UTF-8", "German (Germany)"),
            ("ja_JP.UTF-8", "Japanese: no package, English fallback")]
-
-
-def add_package(folder, name, marker):
-    with tempfile.TemporaryDirectory() as work:
-        with open(os.path.join(work, "payload.txt"), "w") as f:
-            f.write("installed from %s\n" % name)
-        subprocess.run(["wixl", "-D", "Marker=" + marker, "-D", "Title=" + name, "-o", os.path.join(folder, name),
-                        PACKAGE_SOURCE], cwd=work, check=True)
-
-
-def installed(config, marker):
-    return os.path.exists(os.path.join(config.prefix, "drive_c", "Program Files", "setup-launcher-tests",
-                                       marker + ".txt"))
 
 
 def main():
@@ -45,7 +31,7 @@ def main():
             os.makedirs(folder)
             markers = {name: "%s_%s_%d" % (name[:-4], lang.split(".")[0], stamp) for name in PACKAGES}
             for name, marker in markers.items():
-                add_package(folder, name, marker)
+                add_package(config, folder, name, marker)
             run = session.run(folder, config.setup_exe, lang=lang)
             calls = dict(run.installer_calls())
             path = calls.get("MsiInstallProductA", "").split('" "')[0].strip('"').replace("\\\\", "\\")

@@ -192,16 +192,10 @@ class LauncherTestCase(unittest.TestCase):
         return letter.upper() + ":\\"
 
     def add_package(self, name, marker, folder=None):
-        """Builds a real package called name whose installation leaves <marker>.txt."""
-        with tempfile.TemporaryDirectory(dir=self.config.work) as work:
-            with open(os.path.join(work, "payload.txt"), "w") as f:
-                f.write("installed from %s\n" % name)
-            subprocess.run(["wixl", "-D", "Marker=" + marker, "-D", "Title=" + name, "-o",
-                            os.path.join(folder or self.folder, name), PACKAGE_SOURCE], cwd=work, check=True)
+        add_package(self.config, folder or self.folder, name, marker)
 
     def installed(self, marker):
-        return os.path.exists(os.path.join(self.config.prefix, "drive_c", "Program Files", "setup-launcher-tests",
-                                           marker + ".txt"))
+        return installed(self.config, marker)
 
     def run_setup(self, folder=None, exe=None, **options):
         return self.session.run(folder or self.folder, exe or self.config.setup_exe, **options)
@@ -227,6 +221,20 @@ class LauncherTestCase(unittest.TestCase):
                                                  ("MsiInstallProductA", '"%s" ""' % debugstr(wine_path, codepage))],
                          run)
         self.assertTrue(self.installed(marker), "%s was not installed: %r" % (path, run))
+
+
+def add_package(config, folder, name, marker):
+    """Builds a real package called name whose installation leaves <marker>.txt."""
+    with tempfile.TemporaryDirectory(dir=config.work) as work:
+        with open(os.path.join(work, "payload.txt"), "w") as f:
+            f.write("installed from %s\n" % name)
+        subprocess.run(["wixl", "-D", "Marker=" + marker, "-D", "Title=" + name, "-o", os.path.join(folder, name),
+                        PACKAGE_SOURCE], cwd=work, check=True)
+
+
+def installed(config, marker):
+    return os.path.exists(os.path.join(config.prefix, "drive_c", "Program Files", "setup-launcher-tests",
+                                       marker + ".txt"))
 
 
 def debugstr(text, codepage="ascii"):
