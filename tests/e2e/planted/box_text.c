@@ -5,7 +5,7 @@
 #include <windows.h>
 
 static HWND g_seen[64];
-static unsigned g_count;
+static unsigned g_printed;
 
 static void Print(const WCHAR* text)
 {
@@ -24,22 +24,29 @@ static BOOL CALLBACK PrintStatic(HWND window, LPARAM caption)
         Print(L"\t");
         Print(text);
         Print(L"\n");
+        ++g_printed;
     }
     return TRUE;
 }
 
+/* A box counts as read once its text was printed: one caught before its
+   controls had their text is read again on the next round. Handles of boxes
+   that are gone are forgotten, as Windows may hand them out again. */
 static BOOL CALLBACK PrintNewDialog(HWND window, LPARAM unused)
 {
     WCHAR name[64], caption[1024];
-    unsigned i;
+    unsigned i, before = g_printed;
+    int free = -1;
     (void)unused;
     GetClassNameW(window, name, 64);
     if (lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
-    for (i = 0; i < 64; ++i)
+    for (i = 0; i < 64; ++i) {
         if (g_seen[i] == window) return TRUE;
-    g_seen[g_count++ % 64] = window;  /* the last 64 boxes are remembered */
+        if (free < 0 && (g_seen[i] == NULL || !IsWindow(g_seen[i]))) free = (int)i;
+    }
     GetWindowTextW(window, caption, 1024);
     EnumChildWindows(window, PrintStatic, (LPARAM)caption);
+    if (g_printed != before && free >= 0) g_seen[free] = window;
     return TRUE;
 }
 
