@@ -1,13 +1,11 @@
 #!/usr/bin/env python3
-"""Builds what the end-to-end tests share, under WORK, and writes WORK/e2e.json:
+"""Builds what the end-to-end tests share under WORK and writes WORK/e2e.json:
+a 32-bit Wine prefix with per-executable Windows versions for the gate, glibc
+locales so that LANG=zh_TW.UTF-8 and friends reach Wine, the helper programs
+of planted/, and Setup.exe rebranded by setup-rebrand.
 
-- a 32-bit Wine prefix, with per-executable Windows versions for the gate;
-- glibc locales, so that LANG=zh_TW.UTF-8 and friends reach Wine;
-- a planted msi.dll that must never be loaded, and a plain loader that would;
-- Setup.exe rebranded to other package base names (with setup-rebrand).
-
-It fails, saying why, when 32-bit Wine cannot run a 32-bit Windows program or
-Setup.exe is not a 32-bit program: the tests never fall back to another binary.
+It fails, saying why, unless Setup.exe is a 32-bit program and 32-bit Wine
+runs one: the tests never fall back to another binary.
 
     prepare.py --work DIR --setup-exe PATH [--rebrand TOOL]
 """
@@ -15,15 +13,12 @@ import argparse
 import json
 import os
 import shutil
-import struct
 import subprocess
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 WINE, WINESERVER = "/usr/lib/wine/wine", "/usr/lib/wine/wineserver"
-
-# Executable name -> Wine's Version setting.
-VERSIONS = {"gate-%s.exe" % v: v for v in ("win95", "win98", "nt40", "winme", "win2k", "winxp", "win10")}
+VERSIONS = ("win95", "win98", "nt40", "winme", "win2k", "winxp", "win10")  # run as gate-<version>.exe
 LOCALES = ["en_US", "zh_TW", "zh_CN", "zh_HK", "ja_JP", "de_DE", "nb_NO"]
 VARIANTS = {"rebranded": ["--base-name", "Acme Widgets"], "longest": ["--base-name", "n" * 247],
             "no-base-name": ["--base-name", "", "--allow-empty"]}
@@ -33,31 +28,22 @@ def fail(message):
     sys.exit("prepare: " + message)
 
 
-def pe_machine(path):
-    """The COFF machine of a PE file (0x14c: i386), or None."""
-    with open(path, "rb") as f:
-        data = f.read(4096)
-    offset = struct.unpack_from("<I", data, 0x3C)[0] if data[:2] == b"MZ" and len(data) >= 0x40 else 0
-    return struct.unpack_from("<H", data, offset + 4)[0] if data[offset:offset + 4] == b"PE\0\0" else None
-
-
 def make_prefix(work):
-    """The prefix, made once; whether 32-bit Wine runs a real 32-bit Windows
-    program (to its end, with its exit code) is asked every time."""
-    prefix = os.path.join(work, "prefix-win32")
+    """The prefix, made once; whether 32-bit Wine runs a 32-bit Windows program
+    to its end, with its exit code, is asked every time."""
+    prefix, log = os.path.join(work, "prefix-win32"), os.path.join(work, "wine.log")
     ready = os.path.join(prefix, ".setup-e2e-ready")
     env = dict(os.environ, WINEPREFIX=prefix, WINEARCH="win32", WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
     env.pop("DISPLAY", None)
-    reg = os.path.join(work, "versions.reg")
-    with open(reg, "w") as f:
-        f.write("REGEDIT4\n\n" + "".join('[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\%s]\n"Version"="%s"\n\n'
-                                         % item for item in VERSIONS.items()))
     steps = [(["cmd.exe", "/c", "exit 7"], 7)]
     if not os.path.exists(ready):
         shutil.rmtree(prefix, ignore_errors=True)
         print("prepare: creating the 32-bit Wine prefix " + prefix, flush=True)
+        reg = os.path.join(work, "versions.reg")
+        with open(reg, "w") as f:
+            f.write("REGEDIT4\n\n" + "".join('[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\gate-%s.exe]\n'
+                                             '"Version"="%s"\n\n' % (v, v) for v in VERSIONS))
         steps = [(["wineboot", "-i"], 0), (["regedit", "/S", reg], 0)] + steps
-    log = os.path.join(work, "wine.log")
     try:
         with open(log, "a") as out:
             for command, expected in steps:
@@ -76,40 +62,30 @@ def make_prefix(work):
 
 def make_locales(work):
     folder = os.path.join(work, "locales")
-    os.makedirs(folder, exist_ok=True)
     for name in LOCALES:
         target = os.path.join(folder, name + ".UTF-8")
-        if not os.path.exists(target):
-            # localedef warns about some upstream sources but still writes them.
-            subprocess.run(["localedef", "-i", name, "-f", "UTF-8", target],
-                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if not os.path.exists(target):  # localedef warns about some sources but still writes them
+            subprocess.run(["localedef", "-i", name, "-f", "UTF-8", target], stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
         if not os.path.exists(target):
             fail("could not build the glibc locale " + name)
     return folder
 
 
-def make_helpers(work):
-    """The planted msi.dll, a plain loader that shows it would be picked up,
-    and box_text.exe, which reads message boxes."""
-    folder = os.path.join(work, "planted")
-    os.makedirs(folder, exist_ok=True)
+def make_helpers(work, setup_exe, rebrand):
+    """planted/'s programs, and the rebranded variants of Setup.exe."""
     built = {}
     for key, output, options in [("planted_dll", "msi.dll", ["-shared", "msi.c", "msi.def"]),
                                  ("plain_loader", "plain_loader.exe", ["-mwindows", "plain_loader.c"]),
                                  ("box_text", "box_text.exe", ["box_text.c"])]:
-        built[key] = os.path.join(folder, output)
+        built[key] = os.path.join(work, "planted", output)
         subprocess.run(["i686-w64-mingw32-gcc-win32", "-O2", "-s", "-o", built[key]] + options,
                        cwd=os.path.join(HERE, "planted"), check=True)
+    built["variants"] = {name: os.path.join(work, "variants", name, "Setup.exe") for name in VARIANTS if rebrand}
+    for name, exe in built["variants"].items():
+        os.makedirs(os.path.dirname(exe), exist_ok=True)
+        subprocess.run([rebrand, setup_exe] + VARIANTS[name] + ["-o", exe], check=True, stdout=subprocess.DEVNULL)
     return built
-
-
-def make_variants(setup_exe, rebrand, work):
-    exes = {}
-    for name, options in VARIANTS.items():
-        exes[name] = os.path.join(work, "variants", name, "Setup.exe")
-        os.makedirs(os.path.dirname(exes[name]), exist_ok=True)
-        subprocess.run([rebrand, setup_exe] + options + ["-o", exes[name]], check=True, stdout=subprocess.DEVNULL)
-    return exes
 
 
 def main():
@@ -118,17 +94,15 @@ def main():
     parser.add_argument("--setup-exe", required=True)
     parser.add_argument("--rebrand", help="setup-rebrand, for the rebranded variants (the demo needs none)")
     args = parser.parse_args()
-    work = os.path.abspath(args.work)
-    setup_exe = os.path.abspath(args.setup_exe)
-    os.makedirs(work, exist_ok=True)
-    if not os.path.exists(setup_exe) or pe_machine(setup_exe) != 0x14C:
+    work, setup_exe = os.path.abspath(args.work), os.path.abspath(args.setup_exe)
+    kind = subprocess.run(["i686-w64-mingw32-objdump", "-f", setup_exe], stdout=subprocess.PIPE, text=True).stdout
+    if "file format pei-i386" not in kind:
         fail("%s is missing or not a 32-bit Windows program: build it first (cmake --build --preset host does)"
              % setup_exe)
-
-    config = {"wine": WINE, "arch": "win32", "setup_exe": setup_exe, "work": work,
-              "prefix": make_prefix(work), "locales": make_locales(work)}
-    config.update(make_helpers(work))
-    config["variants"] = make_variants(setup_exe, args.rebrand, work) if args.rebrand else {}
+    for folder in ("planted", "locales"):
+        os.makedirs(os.path.join(work, folder), exist_ok=True)
+    config = dict(wine=WINE, setup_exe=setup_exe, work=work, prefix=make_prefix(work), locales=make_locales(work),
+                  **make_helpers(work, setup_exe, args.rebrand))
     with open(os.path.join(work, "e2e.json"), "w") as f:
         json.dump(config, f, indent=2)
     print("prepare: ready: 32-bit Wine, %s" % setup_exe)

@@ -1,10 +1,10 @@
 """Runs the real 32-bit Setup.exe under Wine in Xvfb and reports what it did.
 
-prepare.py builds the shared state once and writes e2e.json, which Config
-reads. A Session is one Xvfb, one persistent Wine server and one box watcher,
-shared by the runs of a test module so that only its first run pays for
-starting Wine (seconds under qemu-i386); all are stopped when the module ends.
+Config reads what prepare.py built. A Session (one Xvfb, one persistent Wine
+server, one box watcher) serves every run of a test module, so that only its
+first run pays for starting Wine, seconds under qemu-i386.
 """
+import collections
 import json
 import os
 import shutil
@@ -117,7 +117,7 @@ class Session:
                     for window, title in self.visible_windows().items():
                         if title not in seen:
                             seen.append(title)
-                            if not self.wait_for_box(title, first_box):
+                            if not self.box_read(title, first_box):
                                 seen.append("(a window the box watcher did not read: %s)" % title)
                             if screenshot:
                                 subprocess.run(["import", "-display", self.display, "-window", "root", screenshot],
@@ -133,20 +133,15 @@ class Session:
         with open(log_path, errors="replace") as f:
             return Run(exit_code, seen, self.boxes[first_box:], f.read(), timed_out)
 
-    def wait_for_box(self, caption, since, timeout=30):
+    def box_read(self, caption, since, timeout=30):
         deadline = time.monotonic() + timeout
-        while all(seen != caption for seen, _ in self.boxes[since:]):
-            if time.monotonic() > deadline:
-                return False
+        while all(seen != caption for seen, _ in self.boxes[since:]) and time.monotonic() < deadline:
             time.sleep(0.1)
-        return True
+        return any(seen == caption for seen, _ in self.boxes[since:])
 
 
-class Run:
+class Run(collections.namedtuple("Run", "exit_code windows boxes trace timed_out")):
     """What one run of the launcher left behind."""
-
-    def __init__(self, exit_code, windows, boxes, trace, timed_out):
-        self.exit_code, self.windows, self.boxes, self.trace, self.timed_out = exit_code, windows, boxes, trace, timed_out
 
     def installer_calls(self):
         """[(name, arguments)] of the two Windows Installer calls, as Wine traced them."""
