@@ -28,37 +28,6 @@ ALLOWED_IMPORTS = {dll: set(names.split()) for dll, names in {
         memcpy memmove signal strchr strlen strncmp strpbrk vfprintf""",
 }.items()}
 
-# The version block as windres writes it back (fields that are 0 left out).
-VERSION_BLOCK = """1 VERSIONINFO
- FILEVERSION 1, 0, 0, 1
- PRODUCTVERSION 1, 0, 0, 1
- FILEFLAGSMASK 0x3f
- FILEOS 0x4
- FILETYPE 0x1
-BEGIN
-  BLOCK "StringFileInfo"
-  BEGIN
-    BLOCK "040404B0"
-    BEGIN
-      VALUE "CompanyName", ""
-      VALUE "FileDescription", "Setup MFC Application"
-      VALUE "FileVersion", "1, 0, 0, 1"
-      VALUE "InternalName", "Setup"
-      VALUE "LegalCopyright", "Copyright (C) 2026 the Setup launcher authors"
-      VALUE "LegalTrademarks", ""
-      VALUE "OriginalFilename", "Setup.EXE"
-      VALUE "ProductName", "Setup Application"
-      VALUE "ProductVersion", "1, 0, 0, 1"
-    END
-  END
-  BLOCK "VarFileInfo"
-  BEGIN
-    VALUE "Translation", 0x404, 1200
-  END
-END
-"""
-
-
 def output(*command):
     return subprocess.run(command, check=True, stdout=subprocess.PIPE, text=True).stdout
 
@@ -92,7 +61,16 @@ class Resources(unittest.TestCase):
         icons = re.findall(r'"\\(\d{3})\\(\d{3})\\\d{3}\\000", 1, (\d+)', script)  # octal width, height; bits
         self.assertEqual([(int(w, 8), int(h, 8), int(bits)) for w, h, bits in icons],
                          [(16, 16, 4), (16, 16, 8), (32, 32, 4), (32, 32, 8)])
-        self.assertEqual(script[script.index("1 VERSIONINFO"):], VERSION_BLOCK)
+        # What Explorer shows agrees with itself: the numbers with their strings, the
+        # string table with the translation, the names with the file.
+        version = script[script.index("1 VERSIONINFO"):]
+        fields = {a or b: value for a, b, value in re.findall(r'^ *(?:VALUE "(\w+)", |([A-Z]+VERSION) )"?(.*?)"?$',
+                                                               version, re.M)}
+        self.assertEqual((fields["FileVersion"], fields["ProductVersion"], fields["InternalName"]),
+                         (fields["FILEVERSION"], fields["PRODUCTVERSION"], "Setup"), version)
+        self.assertEqual(fields["OriginalFilename"].lower(), "setup.exe")
+        self.assertEqual((re.findall(r'BLOCK "(\w+)"', version)[1], fields["Translation"]), ("040404B0", "0x404, 1200"))
+        self.assertLessEqual({"CompanyName", "FileDescription", "LegalCopyright", "ProductName"}, set(fields))
 
     def test_icon_matches_its_generator(self):
         with tempfile.TemporaryDirectory() as work:
