@@ -39,7 +39,7 @@ class Session:
 
     def __init__(self, config):
         self.config, self.display, self.processes = config, "", []
-        self.boxes = []  # [(caption, text)] of every dialog box shown so far, as the watcher read it
+        self.boxes = []  # [(caption, text)] of every dialog box up, each time the watcher read it
 
     def __enter__(self):
         try:
@@ -131,7 +131,9 @@ class Session:
                     os.killpg(process.pid, signal.SIGKILL)
                 exit_code = process.wait()
         with open(log_path, errors="replace") as f:
-            return Run(exit_code, seen, self.boxes[first_box:], f.read(), timed_out)
+            # Each box once, and only those of this run's windows.
+            boxes = [box for box in dict.fromkeys(self.boxes[first_box:]) if box[0] in seen]
+            return Run(exit_code, seen, boxes, f.read(), timed_out)
 
     def box_read(self, caption, since, timeout=30):
         deadline = time.monotonic() + timeout
