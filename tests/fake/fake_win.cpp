@@ -149,10 +149,11 @@ int LoadStringA(HINSTANCE, UINT id, LPSTR buffer, int size)
     return CopyOut(state().strings[id].substr(0, size - 1), buffer, size);
 }
 
-int MessageBoxA(HWND owner, LPCSTR text, LPCSTR, UINT type)
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)
 {
     state().boxes.push_back(type);
     state().owner = owner;
+    state().caption = caption != NULL ? caption : "";
     state().text = text;
     if (state().whileBoxIsUp) state().whileBoxIsUp();
     return IDOK;

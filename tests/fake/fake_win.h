@@ -49,7 +49,7 @@ struct State {
     HWND activeWindow = NULL;
     std::vector<UINT> boxes;  // the type of every message box shown
     HWND owner = NULL;  // of the last one
-    std::string text;  // of the last one
+    std::string caption, text;  // of the last one
     std::function<void()> whileBoxIsUp;
     DWORD lastError = 0;
 };

@@ -9,6 +9,7 @@
 
 // An application that ends as soon as the framework has set it up.
 struct QuietApp : CWinApp {
+    explicit QuietApp(LPCSTR appName = NULL) : CWinApp(appName) {}
     virtual BOOL InitInstance() { return FALSE; }
 };
 
@@ -61,7 +62,7 @@ TEST(StartUp, AppName)
 // A child control is active: the box belongs to the last active pop-up of its
 // top-level frame, which is disabled only while the box is up, as a help id
 // sets the help context. Only button sets that have no icon of their own get
-// the exclamation icon.
+// the exclamation icon. The application's name captions it.
 TEST(MessageBox, OwnerIconAndHelpContext)
 {
     const struct { UINT type; bool getsIcon; } cases[] = {
@@ -74,7 +75,7 @@ TEST(MessageBox, OwnerIconAndHelpContext)
                  popup = {0, frame.handle(), NULL, TRUE};
     frame.lastPopup = popup.handle();
     s.activeWindow = control.handle();
-    QuietApp app;
+    QuietApp app("Acme");
     app.m_dwPromptContext = 0x77;
     UINT helpId = 0;
     BOOL frameEnabledWhileUp = TRUE;
@@ -86,6 +87,7 @@ TEST(MessageBox, OwnerIconAndHelpContext)
         helpId ^= 0x12;  // every other box has one
         EXPECT_EQ(AfxMessageBox("text", c.type, helpId), IDOK);
         EXPECT_EQ(s.owner, popup.handle());
+        EXPECT_EQ(s.caption, "Acme");
         EXPECT_FALSE(frameEnabledWhileUp);
         EXPECT_EQ(s.boxes.back(), c.getsIcon ? c.type | MB_ICONEXCLAMATION : c.type) << std::hex << c.type;
         EXPECT_TRUE(frame.enabled);
@@ -108,11 +110,13 @@ TEST(FileFind, SearchesAndTheirFailures)
     const struct { std::string pattern; bool matches; std::string fullPath; DWORD error; } cases[] = {
         {"x", false, "C:\\x", ERROR_FILE_NOT_FOUND},
         {"x", true, "", ERROR_INVALID_NAME},  // the full path cannot be formed
+        {"x", true, "C:\\" + longest, ERROR_INVALID_NAME},  // or would not fit
         {longest + "p", false, "C:\\x", ERROR_FILENAME_EXCED_RANGE},
-        {longest, true, "C:\\Media\\x", 0},
+        {longest, true, "C:\\Media\\\x95\x5C", 0},  // a double-byte name whose trail byte is '\\'
     };
     for (const auto& c : cases) {
         fake::State& s = fake::reset();
+        s.doubleByte = true;
         if (c.matches) s.entries = {"a.msi", "b.msi"};
         s.fullPath = c.fullPath;
         CFileFind finder;
