@@ -135,7 +135,8 @@ TEST(CString, CopiesShareUntilOneIsChangedAndMayBeTheirOwnOperands)
 {
     CString original("quelvarine_enu.msi");
     original = "quelvarine";  // keeps its buffer, with room to spare
-    CString appended(original), written(original), cut(original);
+    CString appended(original), written(original), cut(original), assigned(original);
+    assigned = "other";
     appended += "_chs";
     written.GetBuffer(1)[0] = 'Q';
     written.ReleaseBuffer();
