@@ -141,8 +141,10 @@ TEST(CString, CopiesShareUntilOneIsChangedAndMayBeTheirOwnOperands)
     written.GetBuffer(1)[0] = 'Q';
     written.ReleaseBuffer();
     cut.ReleaseBuffer(4);
+    assigned.ReleaseBuffer(100);  // no further than its buffer
     EXPECT_STREQ(original, "quelvarine");
     EXPECT_STREQ(written, "Quelvarine");
+    EXPECT_STREQ(assigned, "other");
     appended += appended;
     cut = static_cast<LPCSTR>(cut) + 1;  // from inside itself
     EXPECT_STREQ(appended, "quelvarine_chsquelvarine_chs");
