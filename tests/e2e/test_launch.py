@@ -3,7 +3,6 @@ ordinary folders and in folders and files nobody planned for. Every run ends
 with exit status 0."""
 import os
 import shutil
-import unittest
 
 from wine import Config, LauncherTestCase, setUpModule  # noqa: F401
 
@@ -158,22 +157,3 @@ class Folders(LauncherTestCase):
         self.add_package("quelvarine_enu.msi", self.marker("enu"))
         self.assertInstalled(self.run_setup(), root + "\\quelvarine_enu.msi", self.marker("enu"))
 
-
-class OddFiles(LauncherTestCase):
-    """What stands where the package should be."""
-
-    def test_handed_over_and_refused_by_the_installer(self):
-        for name, make in [("directory", os.makedirs), ("empty", lambda path: open(path, "w").close()),
-                           ("not a database", lambda path: open(path, "w").write("not a Windows Installer database"))]:
-            with self.subTest(name=name):
-                folder = self.subfolder(name)
-                make(os.path.join(folder, "quelvarine_enu.msi"))
-                run = self.run_setup(folder)
-                self.assertEqual(run.exit_code, 0, run)
-                self.assertNotIn("Setup", run.windows)
-                self.assertEqual(run.installer_calls()[1:], [("MsiInstallProductA", '"%s\\\\quelvarine_enu.msi" ""'
-                                                              % Config.windows_path(folder).replace("\\", "\\\\"))])
-
-
-if __name__ == "__main__":
-    unittest.main()
