@@ -7,18 +7,23 @@ import shutil
 from wine import Config, LauncherTestCase, setUpModule  # noqa: F401
 
 
-class Gate(LauncherTestCase):
-    """Windows Me, 2000 and later go ahead; 95, 98 and NT 4.0 end at once.
-    Nothing of the launcher's own is ever on screen but its two boxes."""
+class EmptyFolder(LauncherTestCase):
+    """Windows Me, 2000 and later go ahead to the missing-package box, in full,
+    captioned with the name the executable bears and answered with OK; 95, 98
+    and NT 4.0 end at once. Nothing else of the launcher's is ever on screen."""
 
-    def test_versions(self):
-        # An empty folder: a version that goes ahead ends at the missing-package box.
-        for version, proceeds in [("win95", False), ("win98", False), ("nt40", False), ("winme", True),
-                                  ("win2k", True), ("winxp", True), ("win10", True)]:
-            with self.subTest(version=version):
-                run = self.run_setup(name="gate-%s.exe" % version)
-                if proceeds:
-                    self.assertMissing(run, caption="gate-" + version)
+    def test_versions_and_names(self):
+        en, ja, tw = "en_US.UTF-8", "ja_JP.UTF-8", "zh_TW.UTF-8"
+        for name, lang, caption in [("gate-win95.exe", en, None), ("gate-win98.exe", en, None),
+                                    ("gate-nt40.exe", en, None), ("gate-winme.exe", en, "gate-winme"),
+                                    ("gate-win2k.exe", en, "gate-win2k"), ("gate-winxp.exe", en, "gate-winxp"),
+                                    ("gate-win10.exe", en, "gate-win10"), ("install.new.exe", en, "install.new"),
+                                    ("Setup %s %n 100%.exe", en, "Setup %s %n 100%"), ("ソフト.exe", ja, "ソフト"),
+                                    ("許功.v2.exe", tw, "許功.v2")]:
+            with self.subTest(name=name):
+                run = self.run_setup(name=name, lang=lang)
+                if caption:
+                    self.assertMissing(run, caption=caption)
                 else:
                     self.assertEnded(run)
 
@@ -49,19 +54,6 @@ class Choice(LauncherTestCase):
         self.add_package("QUELVARINE_ENU.MSI", self.marker("enu"))
         run = self.run_setup(lang="ja_JP.UTF-8")
         self.assertInstalled(run, os.path.join(self.folder, "quelvarine_enu.msi"), self.marker("enu"))
-
-
-class Messages(LauncherTestCase):
-    """The launcher's own box: the text in full, captioned with the name the
-    executable bears, answered with OK; the exit status stays 0."""
-
-    def test_captions(self):
-        for name, lang, caption in [("Setup.exe", "en_US.UTF-8", "Setup"),
-                                    ("install.new.exe", "en_US.UTF-8", "install.new"),
-                                    ("Setup %s %n 100%.exe", "en_US.UTF-8", "Setup %s %n 100%"),
-                                    ("ソフト.exe", "ja_JP.UTF-8", "ソフト"), ("許功.v2.exe", "zh_TW.UTF-8", "許功.v2")]:
-            with self.subTest(name=name):
-                self.assertMissing(self.run_setup(name=name, lang=lang), caption=caption)
 
 
 class Rebranding(LauncherTestCase):
