@@ -135,7 +135,7 @@ class Session:
             boxes = [box for box in dict.fromkeys(self.boxes[first_box:]) if box[0] in seen]
             return Run(exit_code, seen, boxes, f.read(), timed_out)
 
-    def box_read(self, caption, since, timeout=30):
+    def box_read(self, caption, since, timeout=60):
         deadline = time.monotonic() + timeout
         while all(seen != caption for seen, _ in self.boxes[since:]) and time.monotonic() < deadline:
             time.sleep(0.1)
