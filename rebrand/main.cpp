@@ -72,7 +72,10 @@ bool Save(const std::string& input, const std::string& output, const rebrand::By
     written = std::fclose(file) == 0 && written;
     std::error_code ec;
     if (written) {
-        std::filesystem::permissions(temp, std::filesystem::status(input, ec).permissions(), ec);
+        // The input's access bits, never its set-id and sticky bits; where they
+        // cannot be read (the input is gone), the new file keeps the default ones.
+        std::filesystem::file_status from = std::filesystem::status(input, ec);
+        if (!ec) std::filesystem::permissions(temp, from.permissions() & std::filesystem::perms::all, ec);
         std::filesystem::rename(temp, output, ec);
     }
     if (!written || ec) {
