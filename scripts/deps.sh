@@ -11,7 +11,7 @@ packages=(
   libgtest-dev clang libclang-rt-14-dev
   wine wine32:i386 wixl
   xvfb xdotool imagemagick
-  icoutils hyperfine
+  hyperfine
 )
 
 sudo=""

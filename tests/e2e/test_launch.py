@@ -137,7 +137,7 @@ class Folders(LauncherTestCase):
 
     def deep_folder(self, path, length):
         while len(Config.windows_path(path)) < length:
-            path = os.path.join(path, "d" * min(200, length - len(Config.windows_path(path)) - 1))
+            path = os.path.join(path, "d" * max(1, min(200, length - len(Config.windows_path(path)) - 1)))
         os.makedirs(path)
         self.assertEqual(len(Config.windows_path(path)), length)
         return path

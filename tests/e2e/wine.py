@@ -39,7 +39,8 @@ class Session:
 
     def __init__(self, config):
         self.config, self.display, self.processes = config, "", []
-        self.boxes = []  # [(caption, text)] of every dialog box up, each time the watcher read it
+        self.boxes = []  # [(window, caption, text)] of every dialog box shown, as the watcher read it
+        self.closed = set()  # the windows of boxes of runs that ended
 
     def __enter__(self):
         try:
@@ -86,8 +87,8 @@ class Session:
 
     def collect_boxes(self, lines):
         for line in lines:
-            caption, _, text = line.decode("utf-8", "replace").rstrip("\n").partition("\t")
-            self.boxes.append((caption, text))
+            window, caption, text = (line.decode("utf-8", "replace").rstrip("\n").split("\t", 2) + ["", ""])[:3]
+            self.boxes.append((window, caption, text))
 
     def xdotool(self, *args):
         return subprocess.run(["xdotool"] + list(args), env=dict(os.environ, DISPLAY=self.display), text=True,
@@ -106,7 +107,7 @@ class Session:
         answers every window it shows with Return, once the watcher read it."""
         shutil.copyfile(exe, os.path.join(folder, name))
         log_path = os.path.join(folder, "wine.log")
-        seen, first_box = [], len(self.boxes)
+        seen, handled, first_box = [], set(), len(self.boxes)
         with open(log_path, "w") as log:
             process = subprocess.Popen([self.config.wine, name] + list(args), cwd=folder, stdin=subprocess.DEVNULL,
                                        env=self.env(lang, "trace+msi", overrides), stdout=log, stderr=log,
@@ -115,7 +116,8 @@ class Session:
             try:
                 while process.poll() is None and time.monotonic() < deadline:
                     for window, title in self.visible_windows().items():
-                        if title not in seen:
+                        if window not in handled:
+                            handled.add(window)
                             seen.append(title)
                             if not self.box_read(title, first_box):
                                 seen.append("(a window the box watcher did not read: %s)" % title)
@@ -131,15 +133,20 @@ class Session:
                     os.killpg(process.pid, signal.SIGKILL)
                 exit_code = process.wait()
         with open(log_path, errors="replace") as f:
-            # Each box once, and only those of this run's windows.
-            boxes = [box for box in dict.fromkeys(self.boxes[first_box:]) if box[0] in seen]
-            return Run(exit_code, seen, boxes, f.read(), timed_out)
+            boxes = self.boxes_since(first_box)
+            self.closed.update(boxes)
+            return Run(exit_code, seen, list(boxes.values()), f.read(), timed_out)
+
+    def boxes_since(self, since):
+        """{window: (caption, text)} of the boxes read since, each once; lines
+        about boxes of earlier runs that come in late are left out."""
+        return {window: (caption, text) for window, caption, text in self.boxes[since:] if window not in self.closed}
 
     def box_read(self, caption, since, timeout=60):
         deadline = time.monotonic() + timeout
-        while all(seen != caption for seen, _ in self.boxes[since:]) and time.monotonic() < deadline:
+        while caption not in (c for c, _ in self.boxes_since(since).values()) and time.monotonic() < deadline:
             time.sleep(0.1)
-        return any(seen == caption for seen, _ in self.boxes[since:])
+        return caption in (c for c, _ in self.boxes_since(since).values())
 
 
 class Run(collections.namedtuple("Run", "exit_code windows boxes trace timed_out")):

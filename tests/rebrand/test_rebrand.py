@@ -155,6 +155,9 @@ class Rebrand(unittest.TestCase):
                 result = run(TOOL, EXES[0], "--base-name", name, "-o", "out.exe")
                 cmake = run("cmake", "-DNAME=" + name, "-P", SOURCE + "/tests/pe/check_base_name.cmake")
                 self.assertEqual(result.returncode, int(cmake.returncode != 0), result.stderr)
+                self.assertEqual(os.path.exists("out.exe"), not cmake.returncode)
+                if os.path.exists("out.exe"):
+                    os.remove("out.exe")
                 if cmake.returncode:  # in CMake's words, with our options and the name as we show it
                     shown = "".join(chr(b) if 32 <= b < 127 else "\\x%02x" % b for b in name.encode())
                     ours = {"-DSETUP_PACKAGE_BASE_NAME=": "--base-name ", "SETUP_PACKAGE_BASE_NAME": "--base-name",
