@@ -32,14 +32,13 @@ def make_prefix(work):
     """The prefix, made once; whether 32-bit Wine runs a 32-bit Windows program
     to its end, with its exit code, is asked every time."""
     prefix, log = os.path.join(work, "prefix-win32"), os.path.join(work, "wine.log")
-    ready = os.path.join(prefix, ".setup-e2e-ready")
+    ready, reg = os.path.join(prefix, ".setup-e2e-ready"), os.path.join(work, "versions.reg")
     env = dict(os.environ, WINEPREFIX=prefix, WINEARCH="win32", WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
     env.pop("DISPLAY", None)
     steps = [(["cmd.exe", "/c", "exit 7"], 7)]
     if not os.path.exists(ready):
         shutil.rmtree(prefix, ignore_errors=True)
         print("prepare: creating the 32-bit Wine prefix " + prefix, flush=True)
-        reg = os.path.join(work, "versions.reg")
         with open(reg, "w") as f:
             f.write("REGEDIT4\n\n" + "".join('[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\gate-%s.exe]\n'
                                              '"Version"="%s"\n\n' % (v, v) for v in VERSIONS))
@@ -49,10 +48,10 @@ def make_prefix(work):
             for command, expected in steps:
                 code = subprocess.run([WINE] + command, env=env, stdout=out, stderr=out, timeout=300).returncode
                 if code != expected:
-                    fail("32-bit Wine could not run %s (exit %s; see %s). Where the kernel refuses i386 programs, "
-                         "scripts/deps.sh registers qemu-i386 for them." % (" ".join(command), code, log))
+                    raise OSError("%s exited with %s" % (" ".join(command), code))
     except (OSError, subprocess.TimeoutExpired) as error:
-        fail("32-bit Wine does not run here: %s (see %s)" % (error, log))
+        fail("32-bit Wine does not run here: %s (see %s). Where the kernel refuses i386 programs, "
+             "scripts/deps.sh registers qemu-i386 for them." % (error, log))
     finally:
         subprocess.run([WINESERVER, "-k"], env=env, stderr=subprocess.DEVNULL)
         subprocess.run([WINESERVER, "-w"], env=env, timeout=120)
@@ -62,6 +61,7 @@ def make_prefix(work):
 
 def make_locales(work):
     folder = os.path.join(work, "locales")
+    os.makedirs(folder, exist_ok=True)
     for name in LOCALES:
         target = os.path.join(folder, name + ".UTF-8")
         if not os.path.exists(target):  # localedef warns about some sources but still writes them
@@ -99,8 +99,7 @@ def main():
     if "file format pei-i386" not in kind:
         fail("%s is missing or not a 32-bit Windows program: build it first (cmake --build --preset host does)"
              % setup_exe)
-    for folder in ("planted", "locales"):
-        os.makedirs(os.path.join(work, folder), exist_ok=True)
+    os.makedirs(os.path.join(work, "planted"), exist_ok=True)
     config = dict(wine=WINE, setup_exe=setup_exe, work=work, prefix=make_prefix(work), locales=make_locales(work),
                   **make_helpers(work, setup_exe, args.rebrand))
     with open(os.path.join(work, "e2e.json"), "w") as f:

@@ -1,8 +1,8 @@
 """Runs the real 32-bit Setup.exe under Wine in Xvfb and reports what it did.
 
 Config reads what prepare.py built. A Session (one Xvfb, one persistent Wine
-server, one box watcher) serves every run of a test module, so that only its
-first run pays for starting Wine, seconds under qemu-i386.
+server) serves every run of a test module, so that only its first run pays
+for starting Wine, seconds under qemu-i386.
 """
 import collections
 import json
@@ -11,7 +11,6 @@ import shutil
 import signal
 import subprocess
 import tempfile
-import threading
 import time
 import unittest
 
@@ -39,35 +38,22 @@ class Session:
 
     def __init__(self, config):
         self.config, self.display, self.processes = config, "", []
-        self.boxes = []  # [(window, caption, text)] of every dialog box shown, as the watcher read it
-        self.closed = set()  # the windows of boxes of runs that ended
 
     def __enter__(self):
         try:
             read, write = os.pipe()
-            self.start(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
-                       pass_fds=(write,))
+            self.processes.append(subprocess.Popen(["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24",
+                                                    "-nolisten", "tcp"], pass_fds=(write,), stderr=subprocess.DEVNULL))
             os.close(write)
             with os.fdopen(read) as pipe:
-                number = pipe.readline().strip()
-            if not number.isdigit():
+                self.display = ":" + pipe.readline().strip()
+            if not self.display[1:].isdigit():
                 raise RuntimeError("Xvfb did not start")
-            self.display = ":" + number
-            self.start([WINESERVER, "-p", "-f"], env=self.env())
-            watcher = self.start([self.config.wine, self.config.box_text], env=self.env(), stdout=subprocess.PIPE)
-            # The watcher says it is up before any run may show a box.
-            if watcher.stdout.readline() != b"watching\n":
-                raise RuntimeError("the box watcher did not start under Wine")
-            threading.Thread(target=self.collect_boxes, args=(watcher.stdout,), daemon=True).start()
+            self.processes.append(subprocess.Popen([WINESERVER, "-p", "-f"], env=self.env(), stderr=subprocess.DEVNULL))
             return self
         except BaseException:
             self.__exit__()
             raise
-
-    def start(self, command, **options):
-        options.setdefault("stdout", subprocess.DEVNULL)
-        self.processes.append(subprocess.Popen(command, stderr=subprocess.DEVNULL, **options))
-        return self.processes[-1]
 
     def __exit__(self, *exc):
         try:
@@ -76,7 +62,6 @@ class Session:
         finally:
             for process in self.processes:
                 process.kill()
-            for process in self.processes:
                 process.wait()
 
     def env(self, lang="en_US.UTF-8", debug="-all", overrides="mscoree,mshtml="):
@@ -84,11 +69,6 @@ class Session:
         env.update(WINEPREFIX=self.config.prefix, WINEARCH="win32", WINEDEBUG=debug, LANG=lang,
                    LOCPATH=self.config.locales, WINEDLLOVERRIDES=overrides, DISPLAY=self.display)
         return env
-
-    def collect_boxes(self, lines):
-        for line in lines:
-            window, caption, text = (line.decode("utf-8", "replace").rstrip("\n").split("\t", 2) + ["", ""])[:3]
-            self.boxes.append((window, caption, text))
 
     def xdotool(self, *args):
         return subprocess.run(["xdotool"] + list(args), env=dict(os.environ, DISPLAY=self.display), text=True,
@@ -104,10 +84,10 @@ class Session:
     def run(self, folder, exe, name="Setup.exe", args=(), lang="en_US.UTF-8", overrides="mscoree,mshtml=",
             timeout=180, screenshot=None):
         """Runs exe, copied into folder as name, from folder until it exits;
-        answers every window it shows with Return, once the watcher read it."""
+        reads every window it shows, then answers it with Return."""
         shutil.copyfile(exe, os.path.join(folder, name))
         log_path = os.path.join(folder, "wine.log")
-        seen, handled, first_box = [], set(), len(self.boxes)
+        windows, boxes, handled = [], {}, set()
         with open(log_path, "w") as log:
             process = subprocess.Popen([self.config.wine, name] + list(args), cwd=folder, stdin=subprocess.DEVNULL,
                                        env=self.env(lang, "trace+msi", overrides), stdout=log, stderr=log,
@@ -118,9 +98,9 @@ class Session:
                     for window, title in self.visible_windows().items():
                         if window not in handled:
                             handled.add(window)
-                            seen.append(title)
-                            if not self.box_read(title, first_box):
-                                seen.append("(a window the box watcher did not read: %s)" % title)
+                            windows.append(title)
+                            if not self.read_box(title, boxes):
+                                windows.append("(not a dialog box: %s)" % title)
                             if screenshot:
                                 subprocess.run(["import", "-display", self.display, "-window", "root", screenshot],
                                                timeout=60)
@@ -133,20 +113,21 @@ class Session:
                     os.killpg(process.pid, signal.SIGKILL)
                 exit_code = process.wait()
         with open(log_path, errors="replace") as f:
-            boxes = self.boxes_since(first_box)
-            self.closed.update(boxes)
-            return Run(exit_code, seen, list(boxes.values()), f.read(), timed_out)
+            return Run(exit_code, windows, list(boxes.values()), f.read(), timed_out)
 
-    def boxes_since(self, since):
-        """{window: (caption, text)} of the boxes read since, each once; lines
-        about boxes of earlier runs that come in late are left out."""
-        return {window: (caption, text) for window, caption, text in self.boxes[since:] if window not in self.closed}
-
-    def box_read(self, caption, since, timeout=60):
+    def read_box(self, caption, boxes, timeout=30):
+        """Adds to boxes ({Windows handle: (caption, text)}) the dialog box on
+        screen captioned caption that it lacks, as box_text reads it."""
         deadline = time.monotonic() + timeout
-        while caption not in (c for c, _ in self.boxes_since(since).values()) and time.monotonic() < deadline:
-            time.sleep(0.1)
-        return caption in (c for c, _ in self.boxes_since(since).values())
+        while time.monotonic() < deadline:
+            listing = subprocess.run([self.config.wine, self.config.box_text], env=self.env(), timeout=120,
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout
+            for line in listing.decode("utf-8", "replace").splitlines():
+                window, shown, text = (line.split("\t", 2) + ["", ""])[:3]
+                if shown == caption and window not in boxes:
+                    boxes[window] = (shown, text)
+                    return True
+        return False
 
 
 class Run(collections.namedtuple("Run", "exit_code windows boxes trace timed_out")):
@@ -186,7 +167,7 @@ class LauncherTestCase(unittest.TestCase):
         os.makedirs(path)
         return path
 
-    def drive_root(self, folder, letter="q"):
+    def drive_root(self, folder, letter):
         """Maps folder as a drive: Setup.exe started there runs at X:\\."""
         drive = os.path.join(self.config.prefix, "dosdevices", letter + ":")
         if os.path.lexists(drive):
