@@ -123,23 +123,3 @@ class Folders(LauncherTestCase):
         self.assertEqual([name for name, _ in run.installer_calls()], ["MsiSetInternalUI", "MsiInstallProductA"], run)
         self.assertRegex(run.installer_calls()[1][1], r'^"Z:(\\\\[!#-)+-.0-9;=@-Z^-~]{1,8}(\.[!#-)+-.0-9;=@-Z^-~]{1,3})?)+'
                          r'\\\\quelvarine_enu\.msi" ""$', run)
-
-    def test_full_path_lengths(self):
-        # The finder takes full paths below 260 characters: from 260 on the
-        # package counts as missing.
-        for total in (259, 260, 261):
-            with self.subTest(full_path=total):
-                folder = self.deep_folder(self.subfolder(str(total)), total - len("\\quelvarine_enu.msi"))
-                self.add_package("quelvarine_enu.msi", self.marker(str(total)), folder)
-                run = self.run_setup(folder)
-                if total < 260:
-                    self.assertInstalled(run, os.path.join(folder, "quelvarine_enu.msi"), self.marker(str(total)))
-                else:
-                    self.assertMissing(run)
-
-    def deep_folder(self, path, length):
-        while len(Config.windows_path(path)) < length:
-            path = os.path.join(path, "d" * max(1, min(200, length - len(Config.windows_path(path)) - 1)))
-        os.makedirs(path)
-        self.assertEqual(len(Config.windows_path(path)), length)
-        return path

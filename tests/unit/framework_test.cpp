@@ -103,14 +103,16 @@ TEST(MessageBox, OwnerIconAndHelpContext)
 
 // A search that fails keeps its error code and holds nothing; one that works
 // lists the system's entries in order, the first after one advance, and ends
-// when another starts. A pattern too long for the system is refused, not cut.
+// when another starts. A pattern too long for the system is refused, not cut,
+// and so is a full path of MAX_PATH characters or more.
 TEST(FileFind, SearchesAndTheirFailures)
 {
-    const std::string longest(MAX_PATH - 1, 'p');
+    const std::string longest(MAX_PATH - 1, 'p'), media = "C:\\Media\\";
     const struct { std::string pattern; bool matches; std::string fullPath; DWORD error; } cases[] = {
         {"x", false, "C:\\x", ERROR_FILE_NOT_FOUND},
         {"x", true, "", ERROR_INVALID_NAME},  // the full path cannot be formed
-        {"x", true, "C:\\" + longest, ERROR_INVALID_NAME},  // or would not fit
+        {"x", true, media + std::string(MAX_PATH - media.size(), 'f'), ERROR_INVALID_NAME},
+        {"x", true, media + std::string(MAX_PATH - 1 - media.size(), 'f'), 0},
         {longest + "p", false, "C:\\x", ERROR_FILENAME_EXCED_RANGE},
         {longest, true, "C:\\Media\\\x95\x5C", 0},  // a double-byte name whose trail byte is '\\'
     };

@@ -4,12 +4,7 @@
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {
-    (void)instance;
-    (void)reserved;
     if (reason == DLL_PROCESS_ATTACH)
         CloseHandle(CreateFileA("C:\\planted-msi-ran.txt", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS, 0, NULL));
     return TRUE;
 }
-
-UINT WINAPI PlantedSetInternalUI(UINT level, HWND* window) { return level + (window != NULL); }
-UINT WINAPI PlantedInstallProductA(LPCSTR path, LPCSTR command) { return path != command; }

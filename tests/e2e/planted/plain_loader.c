@@ -3,11 +3,7 @@
    the planted copy, or the planting test proves nothing. */
 #include <windows.h>
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show)
+int main(void)
 {
-    (void)instance;
-    (void)previous;
-    (void)commandLine;
-    (void)show;
     return LoadLibraryA("msi.dll") != NULL ? 0 : 1;
 }
