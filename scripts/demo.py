@@ -7,7 +7,6 @@ import os
 import shutil
 import subprocess
 import sys
-import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 from wine import Config, Session, add_package, installed  # noqa: E402
@@ -21,7 +20,6 @@ LOCALES = [("en_US.UTF-8", "English (United States)"), ("zh_TW.UTF-8", "Chinese 
 def main():
     work = os.path.abspath(sys.argv[1])
     config = Config(os.path.join(work, "e2e.json"))
-    stamp = int(time.time())
     version = subprocess.run([config.wine, "--version"], stdout=subprocess.PIPE, text=True).stdout.strip()
     print("\nSetup.exe: %s (32-bit, %s, prefix %s)\n" % (config.setup_exe, version, config.prefix))
     with Session(config) as session:
@@ -29,9 +27,7 @@ def main():
             folder = os.path.join(work, "media", lang.split(".")[0])
             shutil.rmtree(folder, ignore_errors=True)
             os.makedirs(folder)
-            markers = {name: "%s_%s_%d" % (name[:-4], lang.split(".")[0], stamp) for name in PACKAGES}
-            for name, marker in markers.items():
-                add_package(config, folder, name, marker)
+            markers = {name: add_package(config, folder, name) for name in PACKAGES}
             run = session.run(folder, config.setup_exe, lang=lang)
             calls = dict(run.installer_calls())
             path = calls.get("MsiInstallProductA", "").split('" "')[0].strip('"').replace("\\\\", "\\")

@@ -75,7 +75,7 @@ def make_locales(work):
 def make_helpers(work, setup_exe, rebrand):
     """planted/'s programs, and the rebranded variants of Setup.exe."""
     built = {}
-    for key, output, options in [("planted_dll", "msi.dll", ["-shared", "msi.c", "msi.def"]),
+    for key, output, options in [("planted_dll", "msi.dll", ["-shared", "msi.c"]),
                                  ("plain_loader", "plain_loader.exe", ["-mwindows", "plain_loader.c"]),
                                  ("box_text", "box_text.exe", ["box_text.c"])]:
         built[key] = os.path.join(work, "planted", output)

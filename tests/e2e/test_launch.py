@@ -41,9 +41,7 @@ class Choice(LauncherTestCase):
                                 ("nb_NO.UTF-8", "quelvarine_NOR.msi"), ("en_US.UTF-8", "quelvarine_enu.msi")]:
             with self.subTest(lang=lang):
                 folder = self.subfolder(lang)
-                markers = {name: self.marker(lang + name) for name in self.ON_DISK}
-                for name, marker in markers.items():
-                    self.add_package(name, marker, folder)
+                markers = {name: self.add_package(name, folder) for name in self.ON_DISK}
                 run = self.run_setup(folder, lang=lang, args=["/qn", "/x", "other.msi", "%TEMP%"])
                 self.assertInstalled(run, os.path.join(folder, installed), markers[installed])
                 self.assertEqual([name for name, marker in markers.items() if self.installed(marker)], [installed])
@@ -51,9 +49,9 @@ class Choice(LauncherTestCase):
     def test_english_fallback_spelled_as_the_literal(self):
         # ja_JP looks for quelvarine_JPN.msi; the English package is found
         # whatever its case, and handed over spelled as the launcher spells it.
-        self.add_package("QUELVARINE_ENU.MSI", self.marker("enu"))
+        marker = self.add_package("QUELVARINE_ENU.MSI")
         run = self.run_setup(lang="ja_JP.UTF-8")
-        self.assertInstalled(run, os.path.join(self.folder, "quelvarine_enu.msi"), self.marker("enu"))
+        self.assertInstalled(run, os.path.join(self.folder, "quelvarine_enu.msi"), marker)
 
 
 class Rebranding(LauncherTestCase):
@@ -70,11 +68,10 @@ class Rebranding(LauncherTestCase):
                 folder = self.subfolder(variant)
                 root = self.drive_root(folder, "r")
                 self.assertMissing(self.run_setup(folder, exe=exe), base=base)
-                self.add_package("quelvarine_enu.msi", self.marker(variant + "q"), folder)
-                self.add_package(base + "_enu.msi", self.marker(variant), folder)
+                other, marker = self.add_package("quelvarine_enu.msi", folder), self.add_package(base + "_enu.msi", folder)
                 run = self.run_setup(folder, exe=exe)
-                self.assertInstalled(run, root + "\\" + base + "_enu.msi", self.marker(variant))
-                self.assertFalse(self.installed(self.marker(variant + "q")))
+                self.assertInstalled(run, root + "\\" + base + "_enu.msi", marker)
+                self.assertFalse(self.installed(other))
 
 
 class DllPlanting(LauncherTestCase):
@@ -86,7 +83,7 @@ class DllPlanting(LauncherTestCase):
     def test_planted_msi_dll(self):
         ran = os.path.join(self.config.prefix, "drive_c", "planted-msi-ran.txt")
         shutil.copy(self.config.planted_dll, os.path.join(self.folder, "msi.dll"))
-        self.add_package("quelvarine_enu.msi", self.marker("enu"))
+        marker = self.add_package("quelvarine_enu.msi")
         for exe, planted_runs in [(self.config.plain_loader, True), (self.config.setup_exe, False)]:
             with self.subTest(exe=exe):
                 if os.path.exists(ran):
@@ -95,7 +92,7 @@ class DllPlanting(LauncherTestCase):
                 self.assertEqual(run.exit_code, 0, run)
                 # The plain loader is the control: without it this test could be blind.
                 self.assertEqual(os.path.exists(ran), planted_runs, run)
-        self.assertInstalled(run, os.path.join(self.folder, "quelvarine_enu.msi"), self.marker("enu"))
+        self.assertInstalled(run, os.path.join(self.folder, "quelvarine_enu.msi"), marker)
 
 
 class Folders(LauncherTestCase):
@@ -107,18 +104,18 @@ class Folders(LauncherTestCase):
                                               ("許功蓋", "zh_TW.UTF-8", "cp950", "quelvarine_CHT.msi")]:
             with self.subTest(folder=name):
                 folder = self.subfolder(name)
-                self.add_package(package, self.marker(codepage), folder)
+                marker = self.add_package(package, folder)
                 run = self.run_setup(folder, lang=lang)
-                self.assertInstalled(run, os.path.join(folder, package), self.marker(codepage), codepage)
+                self.assertInstalled(run, os.path.join(folder, package), marker, codepage)
 
     def test_folder_the_code_page_cannot_spell(self):
         # Code page 1252 has no Cyrillic and no Greek: the installer gets the
         # folder's short name, which names the folder, instead of "???? O?????".
         folder = self.subfolder("Иван Ωμέγα")
-        self.add_package("quelvarine_enu.msi", self.marker("short"), folder)
+        marker = self.add_package("quelvarine_enu.msi", folder)
         run = self.run_setup(folder)
         self.assertEnded(run)
-        self.assertTrue(self.installed(self.marker("short")), run)
+        self.assertTrue(self.installed(marker), run)
         # Short names all the way: printable ASCII, no '?'.
         self.assertEqual([name for name, _ in run.installer_calls()], ["MsiSetInternalUI", "MsiInstallProductA"], run)
         self.assertRegex(run.installer_calls()[1][1], r'^"Z:(\\\\[!#-)+-.0-9;=@-Z^-~]{1,8}(\.[!#-)+-.0-9;=@-Z^-~]{1,3})?)+'

@@ -13,6 +13,7 @@ import subprocess
 import tempfile
 import time
 import unittest
+import uuid
 
 PACKAGE_SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "packages", "package.wxs")
 WINESERVER = "/usr/lib/wine/wineserver"
@@ -157,10 +158,6 @@ class LauncherTestCase(unittest.TestCase):
         self.folder = os.path.join(self.config.work, "runs", self.id().split(".", 1)[-1])
         shutil.rmtree(self.folder, ignore_errors=True)
         os.makedirs(self.folder)
-        self.marker_prefix = "%s_%d" % (self.id().rsplit(".", 1)[-1], time.time_ns())
-
-    def marker(self, tag):
-        return "%s_%s" % (self.marker_prefix, tag)
 
     def subfolder(self, name):
         path = os.path.join(self.folder, name)
@@ -176,8 +173,8 @@ class LauncherTestCase(unittest.TestCase):
         self.addCleanup(lambda: os.path.lexists(drive) and os.remove(drive))
         return letter.upper() + ":\\"
 
-    def add_package(self, name, marker, folder=None):
-        add_package(self.config, folder or self.folder, name, marker)
+    def add_package(self, name, folder=None):
+        return add_package(self.config, folder or self.folder, name)
 
     def installed(self, marker):
         return installed(self.config, marker)
@@ -208,13 +205,16 @@ class LauncherTestCase(unittest.TestCase):
         self.assertTrue(self.installed(marker), "%s was not installed: %r" % (path, run))
 
 
-def add_package(config, folder, name, marker):
-    """Builds a real package called name whose installation leaves <marker>.txt."""
+def add_package(config, folder, name):
+    """Builds a real package called name; its installation, and only its,
+    leaves <the marker returned>.txt."""
+    marker = uuid.uuid4().hex
     with tempfile.TemporaryDirectory(dir=config.work) as work:
         with open(os.path.join(work, "payload.txt"), "w") as f:
             f.write("installed from %s\n" % name)
         subprocess.run(["wixl", "-D", "Marker=" + marker, "-D", "Title=" + name, "-o", os.path.join(folder, name),
                         PACKAGE_SOURCE], cwd=work, check=True)
+    return marker
 
 
 def installed(config, marker):
