@@ -158,10 +158,10 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
     parser.add_argument("--rounds", type=int, default=10)
     parser.add_argument("--runs", type=int, default=5)
-    parser.add_argument("--config", default=os.path.join(ROOT, "build", "bench", "e2e.json"))
+    parser.add_argument("--work", default=os.path.join(ROOT, "build", "bench"))
     args = parser.parse_args()
     footprint()
-    results = timings(Config(args.config), args.rounds, args.runs)
+    results = timings(Config(args.work, PRODUCT), args.rounds, args.runs)
     verdict = lambda ok: "met" if ok else "MISSED"
     print("\ntargets: size <= 32 KiB %s; own overhead <= 1.10 %s; large folder <= 1.10 %s "
           "(launcher's share %s, started from its own folder %s)"

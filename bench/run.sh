@@ -6,5 +6,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 scripts/build.sh
-python3 tests/e2e/prepare.py --work build/bench --setup-exe build/win32/Setup.exe >/dev/null
+python3 tests/e2e/wine.py build/bench build/win32/Setup.exe >/dev/null
 python3 bench/bench.py "$@"

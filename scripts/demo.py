@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Shows the 32-bit Setup.exe choosing and installing packages under Wine.
 
-    demo.py WORK     (WORK as prepared by tests/e2e/prepare.py)
+    demo.py WORK SETUP_EXE     (WORK as prepared by tests/e2e/wine.py)
 """
 import os
 import shutil
@@ -18,8 +18,8 @@ LOCALES = [("en_US.UTF-8", "English (United States)"), ("zh_TW.UTF-8", "Chinese 
 
 
 def main():
-    work = os.path.abspath(sys.argv[1])
-    config = Config(os.path.join(work, "e2e.json"))
+    config = Config(*sys.argv[1:3])
+    work = config.work
     version = subprocess.run([config.wine, "--version"], stdout=subprocess.PIPE, text=True).stdout.strip()
     print("\nSetup.exe: %s (32-bit, %s, prefix %s)\n" % (config.setup_exe, version, config.prefix))
     with Session(config) as session:

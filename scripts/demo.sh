@@ -6,5 +6,5 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 scripts/build.sh
-python3 tests/e2e/prepare.py --work build/demo --setup-exe build/win32/Setup.exe
-python3 scripts/demo.py build/demo
+python3 tests/e2e/wine.py build/demo build/win32/Setup.exe
+python3 scripts/demo.py build/demo build/win32/Setup.exe

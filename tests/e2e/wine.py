@@ -1,32 +1,54 @@
+#!/usr/bin/env python3
 """Runs the real 32-bit Setup.exe under Wine in Xvfb and reports what it did.
 
-Config reads what prepare.py built. A Session (one Xvfb, one persistent Wine
-server) serves every run of a test module, so that only its first run pays
-for starting Wine, seconds under qemu-i386.
+    wine.py WORK SETUP_EXE [SETUP_REBRAND]
+
+builds what the runs share under WORK: a 32-bit Wine prefix with
+per-executable Windows versions for the gate, glibc locales so that
+LANG=zh_TW.UTF-8 and friends reach Wine, the helper programs of planted/, and
+Setup.exe rebranded by setup-rebrand. It fails, saying why, unless Setup.exe
+is a 32-bit program and 32-bit Wine runs one: the tests never fall back to
+another binary. Config says where all that is.
+
+A Session (one Xvfb, one persistent Wine server) serves every run of a test
+module, so that only its first run pays for starting Wine, seconds under
+qemu-i386.
 """
 import collections
-import json
 import os
 import shutil
 import signal
 import subprocess
+import sys
 import tempfile
+import threading
 import time
 import unittest
 import uuid
 
-PACKAGE_SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "packages", "package.wxs")
-WINESERVER = "/usr/lib/wine/wineserver"
+HERE = os.path.dirname(os.path.abspath(__file__))
+PACKAGE_SOURCE = os.path.join(HERE, "packages", "package.wxs")
+WINE, WINESERVER = "/usr/lib/wine/wine", "/usr/lib/wine/wineserver"
 MISSING = "Unable to continue installation due to file %s is missing"
+VERSIONS = ("win95", "win98", "nt40", "winme", "win2k", "winxp", "win10")  # run as gate-<version>.exe
+LOCALES = ["en_US", "zh_TW", "zh_CN", "zh_HK", "ja_JP", "de_DE", "nb_NO"]
+VARIANTS = {"rebranded": ["--base-name", "Acme Widgets"], "longest": ["--base-name", "n" * 247],
+            "no-base-name": ["--base-name", "", "--allow-empty"]}
+# Built from planted/<name>.c; box_text in a folder of its own, as programs it
+# starts by name are looked for in its folder first.
+HELPERS = {"planted_dll": ("planted/msi.dll", "-shared"), "plain_loader": ("planted/plain_loader.exe", "-mwindows"),
+           "box_text": ("box_text/box_text.exe", "-mconsole")}
 
 
 class Config:
-    def __init__(self, path=None):
-        path = path or os.environ.get("SETUP_E2E_CONFIG")
-        if not path or not os.path.exists(path):
-            raise RuntimeError("no e2e.json: run prepare.py first (ctest does)")
-        with open(path) as f:
-            self.__dict__.update(json.load(f))
+    def __init__(self, work=None, setup_exe=None):
+        self.work = os.path.abspath(work or os.environ["SETUP_E2E_WORK"])
+        self.setup_exe = os.path.abspath(setup_exe or os.environ["SETUP_EXE"])
+        self.wine, self.prefix = WINE, os.path.join(self.work, "prefix-win32")
+        self.locales = os.path.join(self.work, "locales")
+        for key, (output, _) in HELPERS.items():
+            setattr(self, key, os.path.join(self.work, output))
+        self.variants = {name: os.path.join(self.work, "variants", name, "Setup.exe") for name in VARIANTS}
 
     @staticmethod
     def windows_path(path):
@@ -85,14 +107,16 @@ class Session:
     def run(self, folder, exe, name="Setup.exe", args=(), lang="en_US.UTF-8", overrides="mscoree,mshtml=",
             timeout=180, screenshot=None):
         """Runs exe, copied into folder as name, from folder until it exits;
-        reads every window it shows, then answers it with Return."""
+        waits for box_text to read every window it shows, then answers it
+        with Return."""
         shutil.copyfile(exe, os.path.join(folder, name))
         log_path = os.path.join(folder, "wine.log")
-        windows, boxes, handled = [], {}, set()
+        windows, handled, boxes, read = [], set(), [], set()
         with open(log_path, "w") as log:
-            process = subprocess.Popen([self.config.wine, name] + list(args), cwd=folder, stdin=subprocess.DEVNULL,
-                                       env=self.env(lang, "trace+msi", overrides), stdout=log, stderr=log,
-                                       start_new_session=True)
+            process = subprocess.Popen([self.config.wine, self.config.box_text, name] + list(args), cwd=folder,
+                                       stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=log,
+                                       env=self.env(lang, "trace+msi", overrides), start_new_session=True)
+            threading.Thread(target=collect_boxes, args=(process.stdout, boxes), daemon=True).start()
             deadline = time.monotonic() + timeout
             try:
                 while process.poll() is None and time.monotonic() < deadline:
@@ -100,8 +124,8 @@ class Session:
                         if window not in handled:
                             handled.add(window)
                             windows.append(title)
-                            if not self.read_box(title, boxes):
-                                windows.append("(not a dialog box: %s)" % title)
+                            if not wait_for_box(title, boxes, read):
+                                windows.append("(a window box_text did not read: %s)" % title)
                             if screenshot:
                                 subprocess.run(["import", "-display", self.display, "-window", "root", screenshot],
                                                timeout=60)
@@ -114,21 +138,24 @@ class Session:
                     os.killpg(process.pid, signal.SIGKILL)
                 exit_code = process.wait()
         with open(log_path, errors="replace") as f:
-            return Run(exit_code, windows, list(boxes.values()), f.read(), timed_out)
+            return Run(exit_code, windows, [(caption, text) for _, caption, text in boxes], f.read(), timed_out)
 
-    def read_box(self, caption, boxes, timeout=30):
-        """Adds to boxes ({Windows handle: (caption, text)}) the dialog box on
-        screen captioned caption that it lacks, as box_text reads it."""
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            listing = subprocess.run([self.config.wine, self.config.box_text], env=self.env(), timeout=120,
-                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL).stdout
-            for line in listing.decode("utf-8", "replace").splitlines():
-                window, shown, text = (line.split("\t", 2) + ["", ""])[:3]
-                if shown == caption and window not in boxes:
-                    boxes[window] = (shown, text)
-                    return True
-        return False
+
+def collect_boxes(lines, boxes):
+    for line in lines:
+        boxes.append((line.decode("utf-8", "replace").rstrip("\n").split("\t", 2) + ["", ""])[:3])
+
+
+def wait_for_box(caption, boxes, read, timeout=60):
+    """Whether a box captioned caption that is not in read yet came in, then in read."""
+    deadline = time.monotonic() + timeout
+    while time.monotonic() < deadline:
+        for window, shown, _ in list(boxes):
+            if shown == caption and window not in read:
+                read.add(window)
+                return True
+        time.sleep(0.1)
+    return False
 
 
 class Run(collections.namedtuple("Run", "exit_code windows boxes trace timed_out")):
@@ -148,6 +175,8 @@ class Run(collections.namedtuple("Run", "exit_code windows boxes trace timed_out
 def setUpModule():
     """Import it into a test module: one Session for the module's tests."""
     LauncherTestCase.config = Config()
+    if not os.path.exists(os.path.join(LauncherTestCase.config.prefix, ".setup-e2e-ready")):
+        raise RuntimeError("nothing prepared in %s: run wine.py first (ctest does)" % LauncherTestCase.config.work)
     LauncherTestCase.session = unittest.enterModuleContext(Session(LauncherTestCase.config))
 
 
@@ -227,3 +256,78 @@ def debugstr(text, codepage="ascii"):
     escaped, bytes outside printable ASCII as \\xNN."""
     return "".join("\\" + chr(b) if chr(b) in '\\"' else chr(b) if 32 <= b < 127 else "\\x%02x" % b
                    for b in text.encode(codepage))
+
+
+def fail(message):
+    sys.exit("wine.py: " + message)
+
+
+def make_prefix(config):
+    """The prefix, made once; whether 32-bit Wine runs a 32-bit Windows program
+    to its end, with its exit code, is asked every time."""
+    prefix, log, reg = config.prefix, os.path.join(config.work, "wine.log"), os.path.join(config.work, "versions.reg")
+    ready = os.path.join(prefix, ".setup-e2e-ready")
+    env = dict(os.environ, WINEPREFIX=prefix, WINEARCH="win32", WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+    env.pop("DISPLAY", None)
+    steps = [(["cmd.exe", "/c", "exit 7"], 7)]
+    if not os.path.exists(ready):
+        shutil.rmtree(prefix, ignore_errors=True)
+        print("wine.py: creating the 32-bit Wine prefix " + prefix, flush=True)
+        with open(reg, "w") as f:
+            f.write("REGEDIT4\n\n" + "".join('[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\gate-%s.exe]\n'
+                                             '"Version"="%s"\n\n' % (v, v) for v in VERSIONS))
+        steps = [(["wineboot", "-i"], 0), (["regedit", "/S", reg], 0)] + steps
+    try:
+        with open(log, "a") as out:
+            for command, expected in steps:
+                code = subprocess.run([WINE] + command, env=env, stdout=out, stderr=out, timeout=300).returncode
+                if code != expected:
+                    raise OSError("%s exited with %s" % (" ".join(command), code))
+    except (OSError, subprocess.TimeoutExpired) as error:
+        fail("32-bit Wine does not run here: %s (see %s). Where the kernel refuses i386 programs, "
+             "scripts/deps.sh registers qemu-i386 for them." % (error, log))
+    finally:
+        subprocess.run([WINESERVER, "-k"], env=env, stderr=subprocess.DEVNULL)
+        subprocess.run([WINESERVER, "-w"], env=env, timeout=120)
+    open(ready, "w").close()
+
+
+def make_locales(config):
+    folder = config.locales
+    os.makedirs(folder, exist_ok=True)
+    for name in LOCALES:
+        target = os.path.join(folder, name + ".UTF-8")
+        if not os.path.exists(target):  # localedef warns about some sources but still writes them
+            subprocess.run(["localedef", "-i", name, "-f", "UTF-8", target], stdout=subprocess.DEVNULL,
+                           stderr=subprocess.DEVNULL)
+        if not os.path.exists(target):
+            fail("could not build the glibc locale " + name)
+
+
+def make_helpers(config, rebrand):
+    """planted/'s programs, and the rebranded variants of Setup.exe (the demo needs none)."""
+    for key, (output, option) in HELPERS.items():
+        os.makedirs(os.path.dirname(getattr(config, key)), exist_ok=True)
+        subprocess.run(["i686-w64-mingw32-gcc-win32", "-O2", "-s", option, "-o", getattr(config, key),
+                        os.path.splitext(os.path.basename(output))[0] + ".c"], cwd=os.path.join(HERE, "planted"),
+                       check=True)
+    for name, exe in config.variants.items() if rebrand else ():
+        os.makedirs(os.path.dirname(exe), exist_ok=True)
+        subprocess.run([rebrand, config.setup_exe, *VARIANTS[name], "-o", exe], check=True, stdout=subprocess.DEVNULL)
+
+
+def prepare(config, rebrand=None):
+    kind = subprocess.run(["i686-w64-mingw32-objdump", "-f", config.setup_exe], stdout=subprocess.PIPE, text=True)
+    if "file format pei-i386" not in kind.stdout:
+        fail("%s is missing or not a 32-bit Windows program: build it first (cmake --build --preset host does)"
+             % config.setup_exe)
+    make_helpers(config, rebrand)
+    make_locales(config)
+    make_prefix(config)
+    print("wine.py: ready: 32-bit Wine, %s" % config.setup_exe)
+
+
+if __name__ == "__main__":
+    if len(sys.argv) not in (3, 4):
+        sys.exit(__doc__)
+    prepare(Config(*sys.argv[1:3]), *sys.argv[3:])
