@@ -111,7 +111,7 @@ class Session:
         with Return."""
         shutil.copyfile(exe, os.path.join(folder, name))
         log_path = os.path.join(folder, "wine.log")
-        windows, handled, boxes, read = [], set(), [], set()
+        windows, handled, boxes, read = [], set(), {}, set()
         with open(log_path, "w") as log:
             process = subprocess.Popen([self.config.wine, self.config.box_text, name] + list(args), cwd=folder,
                                        stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=log,
@@ -138,19 +138,21 @@ class Session:
                     os.killpg(process.pid, signal.SIGKILL)
                 exit_code = process.wait()
         with open(log_path, errors="replace") as f:
-            return Run(exit_code, windows, [(caption, text) for _, caption, text in boxes], f.read(), timed_out)
+            return Run(exit_code, windows, list(boxes.values()), f.read(), timed_out)
 
 
 def collect_boxes(lines, boxes):
+    """{window: (caption, text)} of each box box_text reports, in order."""
     for line in lines:
-        boxes.append((line.decode("utf-8", "replace").rstrip("\n").split("\t", 2) + ["", ""])[:3])
+        window, caption, text = (line.decode("utf-8", "replace").rstrip("\n").split("\t", 2) + ["", ""])[:3]
+        boxes.setdefault(window, (caption, text))
 
 
 def wait_for_box(caption, boxes, read, timeout=60):
     """Whether a box captioned caption that is not in read yet came in, then in read."""
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
-        for window, shown, _ in list(boxes):
+        for window, (shown, _) in list(boxes.items()):
             if shown == caption and window not in read:
                 read.add(window)
                 return True

@@ -1,14 +1,13 @@
 /* box_text PROGRAM [ARGUMENTS]: starts PROGRAM from the current directory,
-   prints each dialog box it shows, once, as "window<TAB>caption<TAB>text"
-   in UTF-8 on a line of its own, and ends with PROGRAM's exit code. Started
+   prints the dialog boxes it shows, every tenth of a second, as
+   "window<TAB>caption<TAB>text" in UTF-8, a line each, and ends with
+   PROGRAM's exit code. Started
    by it, PROGRAM shares its Wine server and desktop, so that none of its
    boxes can be out of sight; the tests read message boxes with it, as Wine's
    traces cut long texts short. */
 #include <windows.h>
 
 static DWORD g_program;
-static HWND g_seen[64];
-static unsigned g_seenCount;
 
 static void Print(const WCHAR* text)
 {
@@ -29,23 +28,18 @@ static BOOL CALLBACK PrintStatic(HWND window, LPARAM caption)
         Print(L"\t");
         Print(text);
         Print(L"\n");
-        if (g_seenCount < 64) g_seen[g_seenCount++] = GetParent(window);
     }
     return TRUE;
 }
 
-/* One caught before its text was set is read again on the next round. */
-static BOOL CALLBACK PrintNewDialog(HWND window, LPARAM unused)
+static BOOL CALLBACK PrintDialog(HWND window, LPARAM unused)
 {
     WCHAR name[64], caption[1024];
     DWORD process = 0;
-    unsigned i;
     (void)unused;
     GetWindowThreadProcessId(window, &process);
     GetClassNameW(window, name, 64);
     if (process != g_program || lstrcmpW(name, L"#32770") != 0 || !IsWindowVisible(window)) return TRUE;
-    for (i = 0; i < g_seenCount; ++i)
-        if (g_seen[i] == window) return TRUE;
     GetWindowTextW(window, caption, 1024);
     EnumChildWindows(window, PrintStatic, (LPARAM)caption);
     return TRUE;
@@ -65,7 +59,7 @@ int main(void)
     lstrcpynW(line, rest, 32768);
     if (!CreateProcessW(NULL, line, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &program)) return 255;
     g_program = program.dwProcessId;
-    do EnumWindows(PrintNewDialog, 0);
+    do EnumWindows(PrintDialog, 0);
     while (WaitForSingleObject(program.hProcess, 100) == WAIT_TIMEOUT);
     GetExitCodeProcess(program.hProcess, &code);
     return (int)code;
