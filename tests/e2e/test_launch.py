@@ -4,7 +4,7 @@ with exit status 0."""
 import os
 import shutil
 
-from wine import Config, LauncherTestCase, setUpModule  # noqa: F401
+from wine import LauncherTestCase, setUpModule  # noqa: F401
 
 
 class EmptyFolder(LauncherTestCase):

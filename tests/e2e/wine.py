@@ -42,8 +42,10 @@ HELPERS = {"planted_dll": ("planted/msi.dll", "-shared"), "plain_loader": ("plan
 
 class Config:
     def __init__(self, work=None, setup_exe=None):
-        self.work = os.path.abspath(work or os.environ["SETUP_E2E_WORK"])
-        self.setup_exe = os.path.abspath(setup_exe or os.environ["SETUP_EXE"])
+        work, setup_exe = work or os.environ.get("SETUP_E2E_WORK"), setup_exe or os.environ.get("SETUP_EXE")
+        if not work or not setup_exe:
+            raise RuntimeError("say where: Config(WORK, SETUP_EXE), or SETUP_E2E_WORK and SETUP_EXE (ctest does)")
+        self.work, self.setup_exe = os.path.abspath(work), os.path.abspath(setup_exe)
         self.wine, self.prefix = WINE, os.path.join(self.work, "prefix-win32")
         self.locales = os.path.join(self.work, "locales")
         for key, (output, _) in HELPERS.items():
@@ -116,7 +118,8 @@ class Session:
             process = subprocess.Popen([self.config.wine, self.config.box_text, name] + list(args), cwd=folder,
                                        stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=log,
                                        env=self.env(lang, "trace+msi", overrides), start_new_session=True)
-            threading.Thread(target=collect_boxes, args=(process.stdout, boxes), daemon=True).start()
+            reader = threading.Thread(target=collect_boxes, args=(process.stdout, boxes), daemon=True)
+            reader.start()
             deadline = time.monotonic() + timeout
             try:
                 while process.poll() is None and time.monotonic() < deadline:
@@ -137,6 +140,8 @@ class Session:
                 if timed_out:
                     os.killpg(process.pid, signal.SIGKILL)
                 exit_code = process.wait()
+                reader.join(30)
+                process.stdout.close()
         with open(log_path, errors="replace") as f:
             return Run(exit_code, windows, list(boxes.values()), f.read(), timed_out)
 
@@ -313,6 +318,7 @@ def make_helpers(config, rebrand):
         subprocess.run(["i686-w64-mingw32-gcc-win32", "-O2", "-s", option, "-o", getattr(config, key),
                         os.path.splitext(os.path.basename(output))[0] + ".c"], cwd=os.path.join(HERE, "planted"),
                        check=True)
+    shutil.rmtree(os.path.join(config.work, "variants"), ignore_errors=True)  # none older than this build
     for name, exe in config.variants.items() if rebrand else ():
         os.makedirs(os.path.dirname(exe), exist_ok=True)
         subprocess.run([rebrand, config.setup_exe, *VARIANTS[name], "-o", exe], check=True, stdout=subprocess.DEVNULL)

@@ -155,6 +155,8 @@ class Rebrand(unittest.TestCase):
                 cmake = run("cmake", "-DNAME=" + name, "-P", SOURCE + "/tests/pe/check_base_name.cmake")
                 self.assertEqual(result.returncode, int(cmake.returncode != 0), result.stderr)
                 self.assertEqual(os.path.exists("out.exe"), not cmake.returncode)
+                # The name is shown with escapes: never raw control bytes to the terminal.
+                self.assertTrue(result.stderr.isascii() and result.stderr.rstrip("\n").isprintable(), result.stderr)
                 if os.path.exists("out.exe"):
                     os.remove("out.exe")
 

@@ -57,7 +57,10 @@ int main(void)
         if (*rest == L'"') quoted = !quoted;
     while (*rest == L' ' || *rest == L'\t') ++rest;
     lstrcpynW(line, rest, 32768);
-    if (!CreateProcessW(NULL, line, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &program)) return 255;
+    if (!CreateProcessW(NULL, line, NULL, NULL, FALSE, 0, NULL, NULL, &startup, &program)) {
+        Print(L"\tbox_text\tcould not start the program\n");
+        return 255;
+    }
     g_program = program.dwProcessId;
     do EnumWindows(PrintDialog, 0);
     while (WaitForSingleObject(program.hProcess, 100) == WAIT_TIMEOUT);
