@@ -34,10 +34,6 @@ VERSIONS = ("win95", "win98", "nt40", "winme", "win2k", "winxp", "win10")  # run
 LOCALES = ["en_US", "zh_TW", "zh_CN", "zh_HK", "ja_JP", "de_DE", "nb_NO"]
 VARIANTS = {"rebranded": ["--base-name", "Acme Widgets"], "longest": ["--base-name", "n" * 247],
             "no-base-name": ["--base-name", "", "--allow-empty"]}
-# Built from planted/<name>.c; box_text in a folder of its own, as programs it
-# starts by name are looked for in its folder first.
-HELPERS = {"planted_dll": ("planted/msi.dll", "-shared"), "plain_loader": ("planted/plain_loader.exe", "-mwindows"),
-           "box_text": ("box_text/box_text.exe", "-mconsole")}
 
 
 class Config:
@@ -48,8 +44,10 @@ class Config:
         self.work, self.setup_exe = os.path.abspath(work), os.path.abspath(setup_exe)
         self.wine, self.prefix = WINE, os.path.join(self.work, "prefix-win32")
         self.locales = os.path.join(self.work, "locales")
-        for key, (output, _) in HELPERS.items():
-            setattr(self, key, os.path.join(self.work, output))
+        self.planted_dll = os.path.join(self.work, "planted", "msi.dll")
+        self.plain_loader = os.path.join(self.work, "planted", "plain_loader.exe")
+        # In a folder of its own: a program it starts by name is looked for in its folder first.
+        self.box_text = os.path.join(self.work, "box_text", "box_text.exe")
         self.variants = {name: os.path.join(self.work, "variants", name, "Setup.exe") for name in VARIANTS}
 
     @staticmethod
@@ -107,10 +105,11 @@ class Session:
         return {wid: title for wid, title in titles.items() if title}
 
     def run(self, folder, exe, name="Setup.exe", args=(), lang="en_US.UTF-8", overrides="mscoree,mshtml=",
-            timeout=180, screenshot=None):
+            timeout=180, screenshot=None, again=True):
         """Runs exe, copied into folder as name, from folder until it exits;
         waits for box_text to read every window it shows, then answers it
-        with Return."""
+        with Return. A run with a window box_text did not read is run once
+        more: now and then, under qemu, it sees none of the run's windows."""
         shutil.copyfile(exe, os.path.join(folder, name))
         log_path = os.path.join(folder, "wine.log")
         windows, handled, boxes, read = [], set(), {}, set()
@@ -142,6 +141,9 @@ class Session:
                 exit_code = process.wait()
                 reader.join(30)
                 process.stdout.close()
+        if len(windows) > len(handled) and again:
+            print("box_text did not read a window of %s (%r): running it again" % (name, windows), file=sys.stderr)
+            return self.run(folder, exe, name, args, lang, overrides, timeout, screenshot, again=False)
         with open(log_path, errors="replace") as f:
             return Run(exit_code, windows, list(boxes.values()), f.read(), timed_out)
 
@@ -313,15 +315,18 @@ def make_locales(config):
 
 def make_helpers(config, rebrand):
     """planted/'s programs, and the rebranded variants of Setup.exe (the demo needs none)."""
-    for key, (output, option) in HELPERS.items():
-        os.makedirs(os.path.dirname(getattr(config, key)), exist_ok=True)
-        subprocess.run(["i686-w64-mingw32-gcc-win32", "-O2", "-s", option, "-o", getattr(config, key),
-                        os.path.splitext(os.path.basename(output))[0] + ".c"], cwd=os.path.join(HERE, "planted"),
-                       check=True)
+    for output, source, option in [(config.planted_dll, "msi.c", "-shared"),
+                                   (config.plain_loader, "plain_loader.c", "-mwindows"),
+                                   (config.box_text, "box_text.c", "-mconsole")]:
+        os.makedirs(os.path.dirname(output), exist_ok=True)
+        subprocess.run(["i686-w64-mingw32-gcc-win32", "-O2", "-s", option, "-o", output, source],
+                       cwd=os.path.join(HERE, "planted"), check=True)
     shutil.rmtree(os.path.join(config.work, "variants"), ignore_errors=True)  # none older than this build
-    for name, exe in config.variants.items() if rebrand else ():
-        os.makedirs(os.path.dirname(exe), exist_ok=True)
-        subprocess.run([rebrand, config.setup_exe, *VARIANTS[name], "-o", exe], check=True, stdout=subprocess.DEVNULL)
+    if rebrand:
+        for name, exe in config.variants.items():
+            os.makedirs(os.path.dirname(exe), exist_ok=True)
+            subprocess.run([rebrand, config.setup_exe, *VARIANTS[name], "-o", exe], check=True,
+                           stdout=subprocess.DEVNULL)
 
 
 def prepare(config, rebrand=None):

@@ -1,10 +1,10 @@
 /* box_text PROGRAM [ARGUMENTS]: starts PROGRAM from the current directory,
    prints the dialog boxes it shows, every tenth of a second, as
    "window<TAB>caption<TAB>text" in UTF-8, a line each, and ends with
-   PROGRAM's exit code. Started
-   by it, PROGRAM shares its Wine server and desktop, so that none of its
-   boxes can be out of sight; the tests read message boxes with it, as Wine's
-   traces cut long texts short. */
+   PROGRAM's exit code. The tests read message boxes with it, as Wine's
+   traces cut long texts short. Started by it, PROGRAM shares its Wine
+   server; still, now and then under qemu, it sees none of PROGRAM's
+   windows (the harness runs such a run again). */
 #include <windows.h>
 
 static DWORD g_program;
