@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(
-  cmake make g++ python3 locales
+  cmake make g++ python3 locales-all
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
   libgtest-dev clang libclang-rt-14-dev
   wine wine32:i386 wixl

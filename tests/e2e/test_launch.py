@@ -1,6 +1,4 @@
-"""End to end: the real 32-bit Setup.exe under Wine, with real packages, in
-ordinary folders and in folders and files nobody planned for. Every run ends
-with exit status 0."""
+"""End to end: the real 32-bit Setup.exe under Wine, with real packages, in ordinary and odd folders."""
 import os
 import shutil
 
@@ -8,9 +6,8 @@ from wine import LauncherTestCase, setUpModule  # noqa: F401
 
 
 class EmptyFolder(LauncherTestCase):
-    """Windows Me, 2000 and later go ahead to the missing-package box, in full,
-    captioned with the name the executable bears and answered with OK; 95, 98
-    and NT 4.0 end at once. Nothing else of the launcher's is ever on screen."""
+    """Me, 2000 and later go on to the missing-package box, captioned with the executable's name; 95, 98 and
+    NT 4.0 end at once. Nothing else of the launcher's is ever on screen, and every run exits with 0."""
 
     def test_versions_and_names(self):
         en, ja, tw = "en_US.UTF-8", "ja_JP.UTF-8", "zh_TW.UTF-8"
@@ -29,8 +26,7 @@ class EmptyFolder(LauncherTestCase):
 
 
 class Choice(LauncherTestCase):
-    """The user's locale picks the package, as the file system spells it;
-    Windows Installer installs it and nothing else."""
+    """The user's locale picks the package, as the file system spells it; only that one is installed."""
 
     ON_DISK = ["quelvarine_enu.msi", "quelvarine_CHT.msi", "quelvarine_chs.msi", "quelvarine_deu.msi",
                "quelvarine_NOR.msi"]
@@ -55,11 +51,9 @@ class Choice(LauncherTestCase):
 
 
 class Rebranding(LauncherTestCase):
-    """String 101, set after the build by setup-rebrand, names every package
-    and the message; 247 characters, the longest the build accepts, included
-    (its 255-character package leaves room for no more than a drive root).
-    At a drive root the current directory ends with a backslash already: the
-    installer gets two in a row, and copes."""
+    """String 101, set by setup-rebrand, names the packages and the message, up to the longest the build
+    accepts (247: its package name leaves room for a drive root only). A drive root's current directory
+    ends with a backslash already: the installer gets two in a row, and copes."""
 
     def test_base_names(self):
         for variant, base in [("rebranded", "Acme Widgets"), ("longest", "n" * 247), ("no-base-name", "")]:
@@ -75,8 +69,7 @@ class Rebranding(LauncherTestCase):
 
 
 class DllPlanting(LauncherTestCase):
-    """An msi.dll beside Setup.exe, which is also the working directory, never
-    runs, even where Wine is told to prefer native DLLs as Windows would."""
+    """An msi.dll beside Setup.exe, in its working directory, never runs, even with native DLLs preferred."""
 
     NATIVE_FIRST = "msi=n,b;mscoree,mshtml="
 

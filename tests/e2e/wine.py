@@ -1,18 +1,11 @@
 #!/usr/bin/env python3
-"""Runs the real 32-bit Setup.exe under Wine in Xvfb and reports what it did.
+"""The real 32-bit Setup.exe under Wine in Xvfb, for the end-to-end tests and the demo.
 
     wine.py WORK SETUP_EXE [SETUP_REBRAND]
 
-builds what the runs share under WORK: a 32-bit Wine prefix with
-per-executable Windows versions for the gate, glibc locales so that
-LANG=zh_TW.UTF-8 and friends reach Wine, the helper programs of planted/, and
-Setup.exe rebranded by setup-rebrand. It fails, saying why, unless Setup.exe
-is a 32-bit program and 32-bit Wine runs one: the tests never fall back to
-another binary. Config says where all that is.
-
-A Session (one Xvfb, one persistent Wine server) serves every run of a test
-module, so that only its first run pays for starting Wine, seconds under
-qemu-i386.
+prepares WORK (a 32-bit prefix with per-executable Windows versions, the programs of planted/, rebranded
+variants of Setup.exe), or says why it cannot: the tests never fall back to another binary.
+A Session (one Xvfb, one Wine server) serves every run of a test module: only the first pays for starting Wine.
 """
 import collections
 import os
@@ -31,7 +24,6 @@ PACKAGE_SOURCE = os.path.join(HERE, "packages", "package.wxs")
 WINE, WINESERVER = "/usr/lib/wine/wine", "/usr/lib/wine/wineserver"
 MISSING = "Unable to continue installation due to file %s is missing"
 VERSIONS = ("win95", "win98", "nt40", "winme", "win2k", "winxp", "win10")  # run as gate-<version>.exe
-LOCALES = ["en_US", "zh_TW", "zh_CN", "zh_HK", "ja_JP", "de_DE", "nb_NO"]
 VARIANTS = {"rebranded": ["--base-name", "Acme Widgets"], "longest": ["--base-name", "n" * 247],
             "no-base-name": ["--base-name", "", "--allow-empty"]}
 
@@ -43,7 +35,6 @@ class Config:
             raise RuntimeError("say where: Config(WORK, SETUP_EXE), or SETUP_E2E_WORK and SETUP_EXE (ctest does)")
         self.work, self.setup_exe = os.path.abspath(work), os.path.abspath(setup_exe)
         self.wine, self.prefix = WINE, os.path.join(self.work, "prefix-win32")
-        self.locales = os.path.join(self.work, "locales")
         self.planted_dll = os.path.join(self.work, "planted", "msi.dll")
         self.plain_loader = os.path.join(self.work, "planted", "plain_loader.exe")
         # In a folder of its own: a program it starts by name is looked for in its folder first.
@@ -90,7 +81,7 @@ class Session:
     def env(self, lang="en_US.UTF-8", debug="-all", overrides="mscoree,mshtml="):
         env = {k: v for k, v in os.environ.items() if not k.startswith(("WINE", "LC_", "LANGUAGE"))}
         env.update(WINEPREFIX=self.config.prefix, WINEARCH="win32", WINEDEBUG=debug, LANG=lang,
-                   LOCPATH=self.config.locales, WINEDLLOVERRIDES=overrides, DISPLAY=self.display)
+                   WINEDLLOVERRIDES=overrides, DISPLAY=self.display)
         return env
 
     def xdotool(self, *args):
@@ -98,18 +89,15 @@ class Session:
                               stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, timeout=30).stdout.strip()
 
     def visible_windows(self):
-        """{window id: title} of every mapped window with a title (in its Windows
-        Me and 2000 modes Wine maps an untitled helper window of its own)."""
+        """{window id: title}, untitled ones left out: Wine maps one of its own in Me and 2000 modes."""
         titles = {wid: self.xdotool("getwindowname", wid)
                   for wid in self.xdotool("search", "--onlyvisible", "--name", ".").split()}
         return {wid: title for wid, title in titles.items() if title}
 
     def run(self, folder, exe, name="Setup.exe", args=(), lang="en_US.UTF-8", overrides="mscoree,mshtml=",
             timeout=180, screenshot=None, again=True):
-        """Runs exe, copied into folder as name, from folder until it exits;
-        waits for box_text to read every window it shows, then answers it
-        with Return. A run with a window box_text did not read is run once
-        more: now and then, under qemu, it sees none of the run's windows."""
+        """Runs exe, copied into folder as name, there; answers each window with Return once box_text read it.
+        A run with a window box_text did not read runs once more: now and then it sees none of them."""
         shutil.copyfile(exe, os.path.join(folder, name))
         log_path = os.path.join(folder, "wine.log")
         windows, handled, boxes, read = [], set(), {}, set()
@@ -232,9 +220,8 @@ class LauncherTestCase(unittest.TestCase):
         self.assertEqual(run.installer_calls(), [], run)
 
     def assertInstalled(self, run, path, marker, codepage="ascii"):
-        """Windows Installer got level 5 with no window, then path (a Windows
-        path, or a host path under Z:) with an empty command line, and really
-        installed the package."""
+        """The installer got level 5 and no window, then path (Windows', or the host's under Z:) and no
+        arguments, and installed the package."""
         self.assertEnded(run)
         wine_path = path if path[1:2] == ":" else Config.windows_path(path)
         self.assertEqual(run.installer_calls(), [("MsiSetInternalUI", "00000005 00000000"),
@@ -244,8 +231,7 @@ class LauncherTestCase(unittest.TestCase):
 
 
 def add_package(config, folder, name):
-    """Builds a real package called name; its installation, and only its,
-    leaves <the marker returned>.txt."""
+    """Builds a real package called name; installing it, and only it, leaves <the marker returned>.txt."""
     marker = uuid.uuid4().hex
     with tempfile.TemporaryDirectory(dir=config.work) as work:
         with open(os.path.join(work, "payload.txt"), "w") as f:
@@ -261,8 +247,7 @@ def installed(config, marker):
 
 
 def debugstr(text, codepage="ascii"):
-    """An ANSI string as Wine's traces quote it: backslashes and quotes
-    escaped, bytes outside printable ASCII as \\xNN."""
+    """An ANSI string as Wine's traces quote it: \\ and \" escaped, bytes past printable ASCII as \\xNN."""
     return "".join("\\" + chr(b) if chr(b) in '\\"' else chr(b) if 32 <= b < 127 else "\\x%02x" % b
                    for b in text.encode(codepage))
 
@@ -272,20 +257,15 @@ def fail(message):
 
 
 def make_prefix(config):
-    """The prefix, made once; whether 32-bit Wine runs a 32-bit Windows program
-    to its end, with its exit code, is asked every time."""
-    prefix, log, reg = config.prefix, os.path.join(config.work, "wine.log"), os.path.join(config.work, "versions.reg")
-    ready = os.path.join(prefix, ".setup-e2e-ready")
-    env = dict(os.environ, WINEPREFIX=prefix, WINEARCH="win32", WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
-    env.pop("DISPLAY", None)
+    """The prefix, made once; whether 32-bit Wine runs a Windows program to its exit code, every time."""
+    ready, log = os.path.join(config.prefix, ".setup-e2e-ready"), os.path.join(config.work, "wine.log")
+    env = Session(config).env()
     steps = [(["cmd.exe", "/c", "exit 7"], 7)]
     if not os.path.exists(ready):
-        shutil.rmtree(prefix, ignore_errors=True)
-        print("wine.py: creating the 32-bit Wine prefix " + prefix, flush=True)
-        with open(reg, "w") as f:
-            f.write("REGEDIT4\n\n" + "".join('[HKEY_CURRENT_USER\\Software\\Wine\\AppDefaults\\gate-%s.exe]\n'
-                                             '"Version"="%s"\n\n' % (v, v) for v in VERSIONS))
-        steps = [(["wineboot", "-i"], 0), (["regedit", "/S", reg], 0)] + steps
+        shutil.rmtree(config.prefix, ignore_errors=True)
+        print("wine.py: creating the 32-bit Wine prefix " + config.prefix, flush=True)
+        steps[:0] = [(["wineboot", "-i"], 0)] + [(["reg", "add", "HKCU\\Software\\Wine\\AppDefaults\\gate-%s.exe" % v,
+                                                "/v", "Version", "/d", v, "/f"], 0) for v in VERSIONS]
     try:
         with open(log, "a") as out:
             for command, expected in steps:
@@ -299,18 +279,6 @@ def make_prefix(config):
         subprocess.run([WINESERVER, "-k"], env=env, stderr=subprocess.DEVNULL)
         subprocess.run([WINESERVER, "-w"], env=env, timeout=120)
     open(ready, "w").close()
-
-
-def make_locales(config):
-    folder = config.locales
-    os.makedirs(folder, exist_ok=True)
-    for name in LOCALES:
-        target = os.path.join(folder, name + ".UTF-8")
-        if not os.path.exists(target):  # localedef warns about some sources but still writes them
-            subprocess.run(["localedef", "-i", name, "-f", "UTF-8", target], stdout=subprocess.DEVNULL,
-                           stderr=subprocess.DEVNULL)
-        if not os.path.exists(target):
-            fail("could not build the glibc locale " + name)
 
 
 def make_helpers(config, rebrand):
@@ -335,7 +303,6 @@ def prepare(config, rebrand=None):
         fail("%s is missing or not a 32-bit Windows program: build it first (cmake --build --preset host does)"
              % config.setup_exe)
     make_helpers(config, rebrand)
-    make_locales(config)
     make_prefix(config)
     print("wine.py: ready: 32-bit Wine, %s" % config.setup_exe)
 

@@ -160,15 +160,6 @@ class Rebrand(unittest.TestCase):
                 if os.path.exists("out.exe"):
                     os.remove("out.exe")
 
-    def test_input_gone_before_the_output_is_written(self):  # its mode unknown: the default one, no more
-        os.mkfifo("fifo")
-        feed = subprocess.Popen(["sh", "-c", 'exec 3>fifo; rm fifo; cat "$0" >&3', EXES[0]])
-        self.assertEqual(run(TOOL, "fifo", "--base-name", "Acme", "-o", "out.exe").returncode, 0)
-        feed.wait()
-        umask = os.umask(0o22)
-        os.umask(umask)
-        self.assertEqual(os.stat("out.exe").st_mode & 0o7777, 0o666 & ~umask)
-
     def test_usage(self):
         for args in ([], [EXES[0], "--base-name", "x"], [EXES[0], "--show", "-o", "x"], [EXES[0], "--bogus"]):
             self.assertEqual(run(TOOL, *args).returncode, 2, args)

@@ -32,11 +32,9 @@ TEST(StartUp, NoSystemErrorBoxesAndNoDllsFromTheWorkingDirectory)
     }
 }
 
-// The name that captions every box: string 57344 where it has text, else the
-// executable's file name without its extension. In a double-byte code page a
-// trail byte that looks like a separator is none, and a lead byte with
-// nothing after it ends the path. Too long a path or string is cut, never
-// overrun.
+// The caption of every box: string 57344, else the executable's name without
+// extension. A trail byte is never a separator, a lead byte alone ends the
+// path; too long a path or string is cut, never overrun.
 TEST(StartUp, AppName)
 {
     const std::string longPath = "C:" + std::string(1000, 'd') + "\\Setup.exe";
@@ -60,9 +58,8 @@ TEST(StartUp, AppName)
 }
 
 // A child control is active: the box belongs to the last active pop-up of its
-// top-level frame, which is disabled only while the box is up, as a help id
-// sets the help context. Only button sets that have no icon of their own get
-// the exclamation icon. The application's name captions it.
+// frame, which is disabled only while the box is up, as a help id sets the help
+// context. Only button sets without an icon of their own get the exclamation.
 TEST(MessageBox, OwnerIconAndHelpContext)
 {
     const struct { UINT type; bool getsIcon; } cases[] = {
@@ -101,10 +98,9 @@ TEST(MessageBox, OwnerIconAndHelpContext)
     EXPECT_TRUE(frameEnabledWhileUp);
 }
 
-// A search that fails keeps its error code and holds nothing; one that works
-// lists the system's entries in order, the first after one advance, and ends
-// when another starts. A pattern too long for the system is refused, not cut,
-// and so is a full path of MAX_PATH characters or more.
+// A failed search keeps its error code and holds nothing; one that works lists
+// the entries in order and ends when another starts. A pattern or full path too
+// long for the system is refused, not cut.
 TEST(FileFind, SearchesAndTheirFailures)
 {
     const std::string longest(MAX_PATH - 1, 'p'), media = "C:\\Media\\";
@@ -154,8 +150,7 @@ TEST(CString, CopiesShareUntilOneIsChangedAndMayBeTheirOwnOperands)
 }
 
 // Lengths around the sizes the buffers start at and grow by: msvcrt's
-// _vsnprintf reports -1 past the buffer and leaves out the terminator when
-// the text fills it exactly.
+// _vsnprintf says -1 past the buffer, and fills it exactly without terminator.
 TEST(CString, FormatAndLoadStringNeverCut)
 {
     for (size_t length : {0u, 1u, 254u, 255u, 256u, 257u, 511u, 512u, 513u, 65535u}) {

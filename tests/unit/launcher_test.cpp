@@ -33,11 +33,10 @@ TEST(PackageName, SelectionRules)
     EXPECT_EQ(std::string(SelectPackageName("q")), "q_JPN.msi");
 }
 
-// Where a launch beside q_enu.msi stops short of the installer: without a
-// word for versions Wine cannot report, a version query that fails or no
-// usable msi.dll; with a message for a current directory that cannot be read
-// or would not fit the path buffer with a backslash, the name and a
-// terminator (the installer never gets a cut-off path).
+// Where a launch beside q_enu.msi stops short of the installer: silently for
+// versions Wine cannot report, a failed version query or no usable msi.dll;
+// with a message for a current directory that cannot be read or would not fit
+// with a backslash, the name and a terminator (never a cut-off path).
 TEST(Launcher, StopsWhereItCannotInstall)
 {
     const std::string media = "C:\\Media", fits(kPathBufferSize - 2 - std::strlen("q_enu.msi"), 'd');
@@ -70,9 +69,8 @@ TEST(Launcher, StopsWhereItCannotInstall)
     }
 }
 
-// Names the ANSI code page cannot spell come back with '?' or look-alikes
-// for the letters it lacks: the installer gets the short (8.3) spelling, and
-// never a path with substitutes.
+// Names the ANSI code page cannot spell: the installer gets the short (8.3)
+// spelling, never a path with substitutes.
 TEST(Launcher, NamesTheCodePageCannotSpell)
 {
     const std::wstring ivan = L"C:\\\x0418\x0432\x0430\x043D";  // C:\Иван, "C:\????" in ANSI
