@@ -41,11 +41,6 @@ class Config:
         self.box_text = os.path.join(self.work, "box_text", "box_text.exe")
         self.variants = {name: os.path.join(self.work, "variants", name, "Setup.exe") for name in VARIANTS}
 
-    @staticmethod
-    def windows_path(path):
-        """The path as Wine's drive Z: spells it."""
-        return "Z:" + os.path.abspath(path).replace("/", "\\")
-
 
 class Session:
     """Use it in a with statement."""
@@ -223,7 +218,7 @@ class LauncherTestCase(unittest.TestCase):
         """The installer got level 5 and no window, then path (Windows', or the host's under Z:) and no
         arguments, and installed the package."""
         self.assertEnded(run)
-        wine_path = path if path[1:2] == ":" else Config.windows_path(path)
+        wine_path = path if path[1:2] == ":" else "Z:" + path.replace("/", "\\")
         self.assertEqual(run.installer_calls(), [("MsiSetInternalUI", "00000005 00000000"),
                                                  ("MsiInstallProductA", '"%s" ""' % debugstr(wine_path, codepage))],
                          run)

@@ -36,15 +36,9 @@ UINT WINAPI InstallProduct(LPCSTR path, LPCSTR)
     return 1602;  // cancelled by the user
 }
 
-// Records the call that narrowed the DLL search.
-BOOL NarrowDllSearch(const std::string& call)
-{
-    state().dllSearch = call;
-    return TRUE;
-}
-
-BOOL WINAPI SetDefaultDllDirectories(DWORD flags) { return NarrowDllSearch("flags " + std::to_string(flags)); }
-BOOL WINAPI SetDllDirectoryA(LPCSTR path) { return NarrowDllSearch(std::string("directory \"") + path + "\""); }
+// Each records the call that narrowed the DLL search.
+BOOL WINAPI SetDefaultDllDirectories(DWORD flags) { state().dllSearch = "flags " + std::to_string(flags); return TRUE; }
+BOOL WINAPI SetDllDirectoryA(LPCSTR path) { state().dllSearch = std::string("directory \"") + path + "\""; return TRUE; }
 
 DWORD WINAPI GetCurrentDirectoryW(DWORD size, LPWSTR to) { return CopyOut(state().wideDirectory, to, size); }
 DWORD WINAPI GetShortPathNameW(LPCWSTR, LPWSTR to, DWORD size) { return CopyOut(state().shortDirectory, to, size); }

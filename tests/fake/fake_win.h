@@ -37,10 +37,8 @@ struct State {
     std::string shortName;  // every entry's 8.3 name
     std::string unreachable;  // a name that GetFileAttributesA finds nothing under
     int openSearches = 0;
-    // Paths as the calls that read them hand them out; an empty one makes the
-    // call fail. The wide API spells the current directory and its short name
-    // with characters past 0x7F where the ANSI code page lacks them; Windows Me
-    // has no wide API.
+    // Paths as their calls hand them out, an empty one failing. The wide API
+    // spells what the ANSI code page lacks past 0x7F; Windows Me has none.
     std::string fullPath = "C:\\Media\\x", currentDirectory = "C:\\Media", systemDirectory = "C:\\WINDOWS\\system32";
     std::wstring wideDirectory, shortDirectory;
     bool haveWideApi = true;

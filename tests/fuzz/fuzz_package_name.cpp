@@ -3,17 +3,16 @@
 // '*') and ".msi", with no path separator; else none, and so the English package.
 #include "fuzz_support.h"
 
+#include "base_name.h"
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     FuzzedDataProvider in(data, size);
     const bool readable = in.ConsumeBool();
     const std::string abbreviation = in.ConsumeRandomLengthString(255).c_str();
     const std::string iso = in.ConsumeRandomLengthString(255).c_str();
-    // Base names as the build accepts them: printable ASCII but < > : " / \ | ? *, at most 247.
     const std::string base = in.ConsumeRemainingBytesAsString();
-    for (char c : base)
-        if (c < ' ' || c > '~' || std::strchr("<>:\"/\\|?*", c) != NULL) return -1;
-    if (base.size() > 247) return -1;
+    if (!rebrand::BaseNameProblem(base, true).empty()) return -1;  // a name the build refuses
 
     const std::string name(PackageNameForLocale(base.c_str(), readable ? abbreviation.c_str() : NULL, iso.c_str()));
     FUZZ_CHECK(!name.empty() || !readable || abbreviation.empty() ||
