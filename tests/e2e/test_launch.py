@@ -26,28 +26,20 @@ class EmptyFolder(LauncherTestCase):
 
 
 class Choice(LauncherTestCase):
-    """The user's locale picks the package, as the file system spells it; only that one is installed."""
-
-    ON_DISK = ["quelvarine_enu.msi", "quelvarine_CHT.msi", "quelvarine_chs.msi", "quelvarine_deu.msi",
-               "quelvarine_NOR.msi"]
+    """The user's locale picks the package, handed over as the file system spells it; with none for the
+    locale, the English one, as the launcher spells it. Only that one is installed."""
 
     def test_locales(self):
-        for lang, installed in [("zh_TW.UTF-8", "quelvarine_CHT.msi"), ("zh_HK.UTF-8", "quelvarine_CHT.msi"),
-                                ("zh_CN.UTF-8", "quelvarine_chs.msi"), ("de_DE.UTF-8", "quelvarine_deu.msi"),
-                                ("nb_NO.UTF-8", "quelvarine_NOR.msi"), ("en_US.UTF-8", "quelvarine_enu.msi")]:
+        for lang, installed, handed in [("zh_TW", "CHT", "CHT"), ("zh_HK", "CHT", "CHT"), ("zh_CN", "chs", "chs"),
+                                        ("de_DE", "deu", "deu"), ("nb_NO", "NOR", "NOR"), ("en_US", "ENU", "ENU"),
+                                        ("ja_JP", "ENU", "enu")]:
             with self.subTest(lang=lang):
                 folder = self.subfolder(lang)
-                markers = {name: self.add_package(name, folder) for name in self.ON_DISK}
-                run = self.run_setup(folder, lang=lang, args=["/qn", "/x", "other.msi", "%TEMP%"])
-                self.assertInstalled(run, os.path.join(folder, installed), markers[installed])
-                self.assertEqual([name for name, marker in markers.items() if self.installed(marker)], [installed])
-
-    def test_english_fallback_spelled_as_the_literal(self):
-        # ja_JP looks for quelvarine_JPN.msi; the English package is found
-        # whatever its case, and handed over spelled as the launcher spells it.
-        marker = self.add_package("QUELVARINE_ENU.MSI")
-        run = self.run_setup(lang="ja_JP.UTF-8")
-        self.assertInstalled(run, os.path.join(self.folder, "quelvarine_enu.msi"), marker)
+                markers = {tag: self.add_package("quelvarine_%s.msi" % tag, folder)
+                           for tag in ("ENU", "CHT", "chs", "deu", "NOR")}
+                run = self.run_setup(folder, lang=lang + ".UTF-8", args=["/qn", "/x", "other.msi", "%TEMP%"])
+                self.assertInstalled(run, os.path.join(folder, "quelvarine_%s.msi" % handed), markers[installed])
+                self.assertEqual([tag for tag, marker in markers.items() if self.installed(marker)], [installed])
 
 
 class Rebranding(LauncherTestCase):
