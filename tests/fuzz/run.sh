@@ -1,15 +1,12 @@
 #!/usr/bin/env bash
-# tests/fuzz/run.sh [SECONDS] [TARGET...]: runs each fuzz target in turn for SECONDS (default 8) from the
-# seed corpus beside it. New inputs go to build/fuzz/corpus; an input that breaks a property stays in
-# build/fuzz/crashes and fails the run. SETUP_FUZZ_NO_BUILD=1 skips the build (ctest's short pass).
+# tests/fuzz/run.sh [SECONDS] [TARGET...]: runs each fuzz target, as the fuzz preset built it, in turn for
+# SECONDS (default 8) from the seed corpus beside it. New inputs go to build/fuzz/corpus; an input that breaks a property stays in
+# build/fuzz/crashes and fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds=${1:-8}
 shift $(( $# > 0 ))
 [ $# -gt 0 ] || set -- package_name app_name rebrand
-if [ -z "${SETUP_FUZZ_NO_BUILD:-}" ]; then
-  cmake --preset fuzz >/dev/null && cmake --build --preset fuzz -j "$(nproc)" >/dev/null
-fi
 for target; do
   mkdir -p "build/fuzz/corpus/$target" build/fuzz/crashes
   if ! "build/fuzz/tests/fuzz/fuzz_$target" "build/fuzz/corpus/$target" "tests/fuzz/corpus/$target" -timeout=10 \

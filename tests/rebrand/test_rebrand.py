@@ -159,6 +159,8 @@ class Rebrand(unittest.TestCase):
                 self.assertTrue(result.stderr.isascii() and result.stderr.rstrip("\n").isprintable(), result.stderr)
                 if os.path.exists("out.exe"):
                     os.remove("out.exe")
+        empty = run("cmake", "-DNAME=", "-DALLOW_EMPTY=ON", "-P", SOURCE + "/tests/pe/check_base_name.cmake")
+        self.assertIn("string 101 present: 0", empty.stdout, "the empty name on purpose, at configure time")
 
     def test_usage(self):
         for args in ([], [EXES[0], "--base-name", "x"], [EXES[0], "--show", "-o", "x"], [EXES[0], "--bogus"]):
