@@ -1,6 +1,6 @@
-// The executable's name from any module path, in a single- or a double-byte code
-// page: it starts after the path's last separator, holds none, and ends at the
-// last dot of the file name (or with the path), never inside a character.
+// The executable's name from any module path, in a single- or a double-byte
+// code page: the path's tail after its last separator, up to its last dot,
+// holding no separator and splitting no double-byte character.
 #include "fuzz_support.h"
 
 static BOOL WINAPI SingleByte(BYTE) { return FALSE; }
@@ -15,18 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const LPSTR title = AfxFileTitle(&buffer[0], isLeadByte);
     const size_t start = title - buffer.data(), end = start + std::strlen(title);
     FUZZ_CHECK(end <= path.size() && path.compare(start, end - start, title) == 0);
-
-    // Walk the path character by character: a lead byte and the byte after it are one.
+    // Character by character: a lead byte and the byte after it are one.
     bool separatorBefore = start == 0;
     for (size_t i = 0, step = 1; i < path.size(); i += step) {
         step = isLeadByte(static_cast<BYTE>(path[i])) && i + 1 < path.size() ? 2 : 1;
+        const bool separator = step == 1 && std::strchr("\\/:", path[i]) != NULL;
         FUZZ_CHECK((i >= start || i + step <= start) && (i >= end || i + step <= end));
-        if (step == 2) continue;
-        const bool separator = std::strchr("\\/:", path[i]) != NULL;
-        if (i + 1 == start) separatorBefore = separator;
-        FUZZ_CHECK(!separator || i < start);
-        FUZZ_CHECK(path[i] != '.' || i <= end || i < start);
-        FUZZ_CHECK(i != end || path[i] == '.');
+        if (i + step == start) separatorBefore = separator;
+        FUZZ_CHECK(i < start || (!separator && (i != end || path[i] == '.') && (i <= end || path[i] != '.')));
     }
     FUZZ_CHECK(separatorBefore);
     return 0;
