@@ -91,11 +91,11 @@ class Session:
 
     def run(self, folder, exe, name="Setup.exe", args=(), lang="en_US.UTF-8", overrides="mscoree,mshtml=",
             timeout=180, screenshot=None, again=True):
-        """Runs exe, copied into folder as name, there; answers each window with Return once box_text read it.
-        A run with a window box_text did not read runs once more: now and then it sees none of them."""
+        """Runs exe, copied into folder as name, there; answers each window with Return once box_text has read
+        as many boxes. A run with fewer boxes read than windows runs once more: now and then box_text sees none."""
         shutil.copyfile(exe, os.path.join(folder, name))
         log_path = os.path.join(folder, "wine.log")
-        windows, handled, boxes, read = [], set(), {}, set()
+        windows, boxes = {}, {}
         with open(log_path, "w") as log:
             process = subprocess.Popen([self.config.wine, self.config.box_text, name] + list(args), cwd=folder,
                                        stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=log,
@@ -106,11 +106,11 @@ class Session:
             try:
                 while process.poll() is None and time.monotonic() < deadline:
                     for window, title in self.visible_windows().items():
-                        if window not in handled:
-                            handled.add(window)
-                            windows.append(title)
-                            if not wait_for_box(title, boxes, read):
-                                windows.append("(a window box_text did not read: %s)" % title)
+                        if window not in windows:
+                            windows[window] = title
+                            read_by = time.monotonic() + 60
+                            while len(boxes) < len(windows) and time.monotonic() < read_by:
+                                time.sleep(0.1)
                             if screenshot:
                                 subprocess.run(["import", "-display", self.display, "-window", "root", screenshot],
                                                timeout=60)
@@ -124,11 +124,11 @@ class Session:
                 exit_code = process.wait()
                 reader.join(30)
                 process.stdout.close()
-        if len(windows) > len(handled) and again:
+        if len(boxes) < len(windows) and again:
             print("box_text did not read a window of %s (%r): running it again" % (name, windows), file=sys.stderr)
             return self.run(folder, exe, name, args, lang, overrides, timeout, screenshot, again=False)
         with open(log_path, errors="replace") as f:
-            return Run(exit_code, windows, list(boxes.values()), f.read(), timed_out)
+            return Run(exit_code, list(windows.values()), list(boxes.values()), f.read(), timed_out)
 
 
 def collect_boxes(lines, boxes):
@@ -136,18 +136,6 @@ def collect_boxes(lines, boxes):
     for line in lines:
         window, caption, text = (line.decode("utf-8", "replace").rstrip("\n").split("\t", 2) + ["", ""])[:3]
         boxes.setdefault(window, (caption, text))
-
-
-def wait_for_box(caption, boxes, read, timeout=60):
-    """Whether a box captioned caption that is not in read yet came in, then in read."""
-    deadline = time.monotonic() + timeout
-    while time.monotonic() < deadline:
-        for window, (shown, _) in list(boxes.items()):
-            if shown == caption and window not in read:
-                read.add(window)
-                return True
-        time.sleep(0.1)
-    return False
 
 
 class Run(collections.namedtuple("Run", "exit_code windows boxes trace timed_out")):
