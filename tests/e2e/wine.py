@@ -36,7 +36,6 @@ class Config:
         self.work, self.setup_exe = os.path.abspath(work), os.path.abspath(setup_exe)
         self.wine, self.prefix = WINE, os.path.join(self.work, "prefix-win32")
         self.planted_dll = os.path.join(self.work, "planted", "msi.dll")
-        self.plain_loader = os.path.join(self.work, "planted", "plain_loader.exe")
         # In a folder of its own: a program it starts by name is looked for in its folder first.
         self.box_text = os.path.join(self.work, "box_text", "box_text.exe")
         self.variants = {name: os.path.join(self.work, "variants", name, "Setup.exe") for name in VARIANTS}
@@ -267,7 +266,6 @@ def make_prefix(config):
 def make_helpers(config, rebrand):
     """planted/'s programs, and the rebranded variants of Setup.exe (the demo needs none)."""
     for output, source, option in [(config.planted_dll, "msi.c", "-shared"),
-                                   (config.plain_loader, "plain_loader.c", "-mwindows"),
                                    (config.box_text, "box_text.c", "-mconsole")]:
         os.makedirs(os.path.dirname(output), exist_ok=True)
         subprocess.run(["i686-w64-mingw32-gcc-win32", "-O2", "-s", option, "-o", output, source],

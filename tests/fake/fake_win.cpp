@@ -137,10 +137,17 @@ FARPROC GetProcAddress(HMODULE, LPCSTR name)
 
 BOOL IsDBCSLeadByte(BYTE c) { return state().doubleByte && c >= 0x81 && c <= 0xFE; }
 
-// A long string is cut to the buffer without a word, as Windows does.
+// A long string is cut to the buffer without a word, as Windows does, and
+// never inside a double-byte character: one less than the buffer holds.
 int LoadStringA(HINSTANCE, UINT id, LPSTR buffer, int size)
 {
-    return CopyOut(state().strings[id].substr(0, size - 1), buffer, size);
+    const std::string& text = state().strings[id];
+    size_t length = 0;
+    for (size_t step = 1; length < text.size(); length += step) {
+        step = IsDBCSLeadByte(static_cast<BYTE>(text[length])) && length + 1 < text.size() ? 2 : 1;
+        if (length + step > static_cast<size_t>(size - 1)) break;
+    }
+    return CopyOut(text.substr(0, length), buffer, size);
 }
 
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type)

@@ -2,6 +2,7 @@
 // box, the file finder and CString.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 
 #include "../fake/fake_win.h"
@@ -138,6 +139,9 @@ TEST(CString, CopiesShareUntilOneIsChangedAndMayBeTheirOwnOperands)
     appended += "_chs";
     written.GetBuffer(1)[0] = 'Q';
     written.ReleaseBuffer();
+    std::strcpy(cut.GetBuffer(16) + 10, "_deu");  // longer than it was
+    cut.ReleaseBuffer();
+    EXPECT_EQ(cut.GetLength(), 14);
     cut.ReleaseBuffer(4);
     assigned.ReleaseBuffer(100);  // no further than its buffer
     EXPECT_STREQ(original, "quelvarine");
@@ -150,12 +154,15 @@ TEST(CString, CopiesShareUntilOneIsChangedAndMayBeTheirOwnOperands)
 }
 
 // Lengths around the sizes the buffers start at and grow by: msvcrt's
-// _vsnprintf says -1 past the buffer, and fills it exactly without terminator.
+// _vsnprintf says -1 past the buffer, and fills it exactly without terminator;
+// LoadStringA stops short of a double-byte character that does not fit.
 TEST(CString, FormatAndLoadStringNeverCut)
 {
     for (size_t length : {0u, 1u, 254u, 255u, 256u, 257u, 511u, 512u, 513u, 65535u}) {
-        const std::string text(length, 's');
-        fake::reset().strings[7] = text;
+        const std::string text(length, '\x81');  // double-byte characters, in twos
+        fake::State& s = fake::reset();
+        s.doubleByte = true;
+        s.strings[7] = text;
         CString loaded("left over"), formatted("left over");
         EXPECT_EQ(loaded.LoadString(7), length > 0);
         formatted.Format("%s", text.c_str());
