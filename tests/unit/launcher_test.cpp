@@ -80,7 +80,7 @@ TEST(Launcher, NamesTheCodePageCannotSpell)
         {"short folder", ivan, L"C:\\9D7C~1", true, false, "q_en1.msi", "", {"C:\\9D7C~1\\q_en1.msi"}},
         {"no short name", ivan, ivan, true, false, "q_en1.msi", "", {}},
         {"short name unreadable", ivan, L"", true, false, "q_en1.msi", "", {}},
-        {"too long to read wide", std::wstring(kPathBufferSize, L'd'), L"", true, false, "q_en1.msi", "", {}},
+        {"too long to read wide", std::wstring(kPathBufferSize, L'd'), L"C:\\9D7C~1", true, false, "q_en1.msi", "", {}},
         {"Windows Me", ivan, L"", false, false, "q_en1.msi", "", {"C:\\Media\\q_en1.msi"}},
         {"UTF-8 code page", ivan, L"", true, true, "q_en1.msi", "", {"C:\\Media\\q_en1.msi"}},
         {"short file", L"C:\\Media", L"", true, false, "q_en?.msi", "Q_EN~1.MSI", {"C:\\Media\\Q_EN~1.MSI"}},
