@@ -41,9 +41,7 @@ class Config:
         self.variants = {name: os.path.join(self.work, "variants", name, "Setup.exe") for name in VARIANTS}
 
 
-class Session:
-    """Use it in a with statement."""
-
+class Session:  # a context manager
     def __init__(self, config):
         self.config, self.display, self.processes = config, "", []
 
@@ -160,9 +158,7 @@ def setUpModule():
 
 
 class LauncherTestCase(unittest.TestCase):
-    """A fresh folder for each test."""
-
-    def setUp(self):
+    def setUp(self):  # a fresh folder for each test
         self.folder = os.path.join(self.config.work, "runs", self.id().split(".", 1)[-1])
         shutil.rmtree(self.folder, ignore_errors=True)
         os.makedirs(self.folder)

@@ -1,9 +1,5 @@
 #!/usr/bin/env python3
-"""Checks the built Setup.exe as Windows and Explorer will see it: PE header,
-imports, and every resource, as objdump and windres read them back.
-
-    check_pe.py SETUP_EXE
-"""
+"""check_pe.py SETUP_EXE: Setup.exe as Windows and Explorer see it, read back by objdump and windres."""
 import os
 import re
 import subprocess
@@ -69,15 +65,14 @@ class Resources(unittest.TestCase):
         icons = re.findall(r'"\\(\d{3})\\(\d{3})\\\d{3}\\000", 1, (\d+)', script)  # octal width, height; bits
         self.assertEqual([(int(w, 8), int(h, 8), int(bits)) for w, h, bits in icons],
                          [(16, 16, 4), (16, 16, 8), (32, 32, 4), (32, 32, 8)])
-        # What Explorer shows agrees with itself: the numbers with their strings, the
-        # string table with the translation, the names with the file.
+        # What Explorer shows agrees with itself: numbers and strings, table and translation, names and file.
         version = script[script.index("1 VERSIONINFO"):]
         fields = {a or b: value for a, b, value in re.findall(r'^ *(?:VALUE "(\w+)", |([A-Z]+VERSION) )"?(.*?)"?$',
                                                                version, re.M)}
-        self.assertEqual((fields["FileVersion"], fields["ProductVersion"], fields["InternalName"]),
-                         (fields["FILEVERSION"], fields["PRODUCTVERSION"], "Setup"), version)
-        self.assertEqual(fields["OriginalFilename"].lower(), "setup.exe")
-        self.assertEqual((re.findall(r'BLOCK "(\w+)"', version)[1], fields["Translation"]), ("040404B0", "0x404, 1200"))
+        self.assertEqual((fields["FileVersion"], fields["ProductVersion"], re.findall(r'BLOCK "(\w+)"', version)[1],
+                          fields["Translation"], fields["InternalName"], fields["OriginalFilename"].lower()),
+                         (fields["FILEVERSION"], fields["PRODUCTVERSION"], "040404B0", "0x404, 1200", "Setup", "setup.exe"),
+                         version)
         self.assertLessEqual({"CompanyName", "FileDescription", "LegalCopyright", "ProductName"}, set(fields))
 
 

@@ -1,5 +1,4 @@
-// The framework's own contracts: start-up, the application name, the message
-// box, the file finder and CString.
+// The framework's own contracts: start-up, the caption, message boxes, the finder, CString.
 #include <gtest/gtest.h>
 
 #include <cstring>

@@ -1,10 +1,6 @@
-/* box_text PROGRAM [ARGUMENTS]: starts PROGRAM from the current directory,
-   prints the dialog boxes it shows, every tenth of a second, as
-   "window<TAB>caption<TAB>text" in UTF-8, a line each, and ends with
-   PROGRAM's exit code. The tests read message boxes with it, as Wine's
-   traces cut long texts short. Started by it, PROGRAM shares its Wine
-   server; still, now and then under qemu, it sees none of PROGRAM's
-   windows (the harness runs such a run again). */
+/* box_text PROGRAM [ARGUMENTS]: starts PROGRAM, prints the dialog boxes it
+   shows every tenth of a second as "window<TAB>caption<TAB>text" lines in
+   UTF-8 (Wine's traces cut long texts short), and ends with its exit code. */
 #include <windows.h>
 
 static DWORD g_program;
