@@ -119,8 +119,12 @@ DWORD GetModuleFileNameA(HMODULE, LPSTR buffer, DWORD size)
 }
 
 HMODULE GetModuleHandleA(LPCSTR) { return kModule; }
-HMODULE LoadLibraryExA(LPCSTR, HANDLE, DWORD) { return kModule; }
-BOOL FreeLibrary(HMODULE) { return TRUE; }
+HMODULE LoadLibraryExA(LPCSTR path, HANDLE, DWORD flags)
+{
+    state().libraries.push_back(path + (" flags " + std::to_string(flags)));
+    return kModule;
+}
+BOOL FreeLibrary(HMODULE) { state().libraries.push_back("freed"); return TRUE; }
 
 // msi.dll's entry points by ordinal, kernel32's by name.
 FARPROC GetProcAddress(HMODULE, LPCSTR name)

@@ -44,6 +44,7 @@ struct State {
     bool haveWideApi = true;
     bool utf8 = false;  // a UTF-8 ANSI code page: conversions refuse to say what they substituted
     std::vector<std::string> installed;  // package paths handed to Windows Installer
+    std::vector<std::string> libraries;  // each load, with its flags, and each "freed"
     HWND activeWindow = NULL;
     std::vector<UINT> boxes;  // the type of every message box shown
     HWND owner = NULL;  // of the last one

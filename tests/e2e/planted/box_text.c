@@ -15,15 +15,11 @@ static void Print(const WCHAR* text)
 
 static BOOL CALLBACK PrintStatic(HWND window, LPARAM caption)
 {
-    WCHAR name[64], text[4096];
+    WCHAR name[64], text[1024], line[1025];  /* wsprintfW writes 1,024 characters at most */
     GetClassNameW(window, name, 64);
-    if (lstrcmpiW(name, L"Static") == 0 && GetWindowTextW(window, text, 4096) > 0) {
-        wsprintfW(name, L"%lx\t", (unsigned long)(ULONG_PTR)GetParent(window));
-        Print(name);
-        Print((const WCHAR*)caption);
-        Print(L"\t");
-        Print(text);
-        Print(L"\n");
+    if (lstrcmpiW(name, L"Static") == 0 && GetWindowTextW(window, text, 1024) > 0) {
+        wsprintfW(line, L"%lx\t%s\t%s\n", (unsigned long)(ULONG_PTR)GetParent(window), (const WCHAR*)caption, text);
+        Print(line);
     }
     return TRUE;
 }
