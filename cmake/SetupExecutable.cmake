@@ -16,8 +16,9 @@ configure_file(resources/config.h.in resources/config.h @ONLY)
 if(MINGW)
   # Small, self-contained and byte-for-byte reproducible: no exceptions or
   # RTTI, the C runtime of msvcrt.dll (no MinGW printf), the GCC runtime
-  # linked in, PE headers that Windows Me/2000 accept, no time stamps.
-  set(setup_compile -Os -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
+  # linked in, PE headers that Windows Me/2000 accept, no time stamps (nor
+  # __DATE__ and __TIME__).
+  set(setup_compile -Os -Werror=date-time -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables
                     -ffunction-sections -fdata-sections -fno-ident)
   foreach(target framework launcher Setup)
     target_compile_options(${target} PRIVATE ${setup_compile})

@@ -71,7 +71,7 @@ class Session:  # a context manager
                 process.wait()
 
     def env(self, lang="en_US.UTF-8", debug="-all", overrides="mscoree,mshtml="):
-        env = {k: v for k, v in os.environ.items() if not k.startswith(("WINE", "LC_", "LANGUAGE"))}
+        env = {k: v for k, v in os.environ.items() if not k.startswith(("WINE", "LC_", "LANGUAGE", "LOCPATH"))}
         env.update(WINEPREFIX=self.config.prefix, WINEARCH="win32", WINEDEBUG=debug, LANG=lang,
                    WINEDLLOVERRIDES=overrides, DISPLAY=self.display)
         return env

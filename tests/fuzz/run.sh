@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# tests/fuzz/run.sh [SECONDS] [TARGET...]: runs each fuzz target, as the fuzz preset built it, in turn for
-# SECONDS (default 8) from the seed corpus beside it. New inputs go to build/fuzz/corpus; an input that breaks a property stays in
-# build/fuzz/crashes and fails the run.
+# tests/fuzz/run.sh [SECONDS] [TARGET...]: runs each fuzz target, as the fuzz preset last built it, in turn
+# for SECONDS (default 8) from the seed corpus beside it. New inputs go to build/fuzz/corpus; an input that
+# breaks a property stays in build/fuzz/crashes and fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds=${1:-8}

@@ -40,7 +40,7 @@ TEST(StartUp, AppName)
     const std::string longPath = "C:" + std::string(1000, 'd') + "\\Setup.exe";
     const struct { bool doubleByte; std::string path, title, appName; } cases[] = {
         {false, "C:\\my.dir/Setup", std::string("\0hidden", 7), "Setup"},
-        {true, "C:\\Media\\\x83\x5Csetup.exe", "", "\x83\x5Csetup"},
+        {true, "\x83\x5Csetup.exe", "", "\x83\x5Csetup"},  // no separator at all
         {true, "C:\\\x95\x5C\\Setup.exe", "", "Setup"},
         {true, "C:\\" + std::string(MAX_PATH - 7, 'a') + ".b\x81", "", std::string(MAX_PATH - 7, 'a')},
         {false, longPath, "", std::string(MAX_PATH - 3, 'd')},
