@@ -11,8 +11,9 @@ class EmptyFolder(LauncherTestCase):
 
     def test_versions_and_names(self):
         ends_at_once = ["gate-win95", "gate-win98", "gate-nt40"]
-        for caption, lang in [(name, "en_US") for name in ends_at_once + ["gate-winme", "gate-win2k", "gate-winxp",
-                              "gate-win10", "install.new", "Setup %s %n 100%"]] + [("ソフト", "ja_JP"), ("許功.v2", "zh_TW")]:
+        goes_on = ["gate-winme", "gate-win2k", "gate-winxp", "gate-win10", "install.new", "Setup %s %n 100%"]
+        for caption, lang in ([(name, "en_US") for name in ends_at_once + goes_on] +
+                              [("ソフト", "ja_JP"), ("許功.v2", "zh_TW")]):
             with self.subTest(name=caption):
                 run = self.run_setup(name=caption + ".exe", lang=lang + ".UTF-8")
                 if caption in ends_at_once:

@@ -237,7 +237,7 @@ def fail(message):
 def make_prefix(config):
     """The prefix, made once; whether 32-bit Wine runs a Windows program to its exit code, every time."""
     ready, log = os.path.join(config.prefix, ".setup-e2e-ready"), os.path.join(config.work, "wine.log")
-    env = Session(config).env()
+    env = Session(config).env()  # a Session not entered: no display
     steps = [(["cmd.exe", "/c", "exit 7"], 7)]
     if not os.path.exists(ready):
         shutil.rmtree(config.prefix, ignore_errors=True)

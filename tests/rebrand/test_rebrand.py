@@ -148,18 +148,19 @@ class Rebrand(unittest.TestCase):
                 self.assertEqual(run(TOOL, "bad.exe", "--show").returncode != 0, show_too)
 
     def test_names_judged_as_at_configure_time(self):
+        configure_check = SOURCE + "/tests/pe/check_base_name.cmake"
         names = ["Acme Widgets 2.0 (beta)", "n" * 247, "", "caf\u00e9", "tab\there", "a\x7fb", "n" * 248]
         for name in names + ["a%sb" % c for c in '<>:"/\\|?*']:
             with self.subTest(name=name):
                 result = run(TOOL, EXES[0], "--base-name", name, "-o", "out.exe")
-                cmake = run("cmake", "-DNAME=" + name, "-P", SOURCE + "/tests/pe/check_base_name.cmake")
+                cmake = run("cmake", "-DNAME=" + name, "-P", configure_check)
                 self.assertEqual(result.returncode, int(cmake.returncode != 0), result.stderr)
                 self.assertEqual(os.path.exists("out.exe"), not cmake.returncode)
                 # The name is shown with escapes: never raw control bytes to the terminal.
                 self.assertTrue(result.stderr.isascii() and result.stderr.rstrip("\n").isprintable(), result.stderr)
                 if os.path.exists("out.exe"):
                     os.remove("out.exe")
-        empty = run("cmake", "-DNAME=", "-DALLOW_EMPTY=ON", "-P", SOURCE + "/tests/pe/check_base_name.cmake")
+        empty = run("cmake", "-DNAME=", "-DALLOW_EMPTY=ON", "-P", configure_check)
         self.assertIn("string 101 present: 0", empty.stdout, "the empty name on purpose, at configure time")
 
 
