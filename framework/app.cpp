@@ -17,6 +17,9 @@ COccManager* g_occManager = NULL;
 // executable's file name.
 const UINT kAppNameStringId = 0xE000;
 
+// Bytes in the longest module path: 32,767 characters of two bytes.
+const DWORD kLongestModulePath = 65536;
+
 // SetDefaultDllDirectories (Windows 8, or 7 with KB2533623) and
 // SetDllDirectoryA (XP SP1) are looked up at run time so that the program
 // still starts on Windows Me and 2000, which have neither.
@@ -37,6 +40,22 @@ void RestrictDllSearch()
     }
     FARPROC setDirectory = AFX_SYS(GetProcAddress)(kernel, "SetDllDirectoryA");
     if (setDirectory != NULL) AfxProcAs<SetDllDirectoryProc>(setDirectory)("");
+}
+
+// The executable's full path, however long: Windows' limits count characters,
+// which may take two bytes each, and a path may be longer than MAX_PATH.
+CString ModulePath(HMODULE module)
+{
+    CString path;
+    for (DWORD size = 2 * MAX_PATH;; size *= 2) {
+        DWORD length = AFX_SYS(GetModuleFileNameA)(module, path.GetBuffer(size), size);
+        // A path that does not fit comes back cut, as long as the buffer
+        // (Windows XP leaves it unterminated).
+        if (length < size || size >= kLongestModulePath) {
+            path.ReleaseBuffer(length < size ? length : size - 1);
+            return path;
+        }
+    }
 }
 
 // Process-wide set-up that cannot fail.
@@ -70,6 +89,14 @@ LPCSTR AfxFindLastOf(LPCSTR text, LPCSTR chars, AfxLeadByteTest isLeadByte)
         }
     }
     return found;
+}
+
+int AfxCharLength(LPCSTR text, AfxLeadByteTest isLeadByte)
+{
+    int count = 0;
+    for (LPCSTR p = text; *p != '\0'; ++p, ++count)
+        if (isLeadByte(static_cast<BYTE>(*p)) && p[1] != '\0') ++p;
+    return count;
 }
 
 LPSTR AfxFileTitle(LPSTR path, AfxLeadByteTest isLeadByte)
@@ -138,13 +165,8 @@ BOOL CWinApp::Enable3dControlsStatic()
 // message box.
 void CWinApp::SetCurrentHandles()
 {
-    char path[MAX_PATH];
-    DWORD length = AFX_SYS(GetModuleFileNameA)(m_hInstance, path, MAX_PATH);
-    // Windows XP leaves a cut-off path unterminated.
-    if (length >= MAX_PATH) length = MAX_PATH - 1;
-    path[length] = '\0';
-
-    m_strExeName = AfxFileTitle(path, AFX_SYS(IsDBCSLeadByte));
+    CString path = ModulePath(m_hInstance);
+    m_strExeName = AfxFileTitle(path.GetBuffer(0), AFX_SYS(IsDBCSLeadByte));
 
     if (m_strAppName.IsEmpty()) {
         char title[256];

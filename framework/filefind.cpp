@@ -40,11 +40,14 @@ BOOL CFileFind::FindFile(LPCSTR pattern, DWORD /*unused*/)
         return FALSE;
     }
 
-    // The return value counts the terminator only when the buffer was too small.
-    char fullPath[MAX_PATH];
+    // Windows' path limit counts characters, and an ANSI character may take two
+    // bytes. The return value counts the terminator only when the buffer was
+    // too small.
+    char fullPath[2 * MAX_PATH];
     LPSTR filePart = NULL;
-    DWORD fullLength = AFX_SYS(GetFullPathNameA)(pattern, MAX_PATH, fullPath, &filePart);
-    if (fullLength == 0 || fullLength >= MAX_PATH) {
+    DWORD fullLength = AFX_SYS(GetFullPathNameA)(pattern, sizeof(fullPath), fullPath, &filePart);
+    if (fullLength == 0 || fullLength >= sizeof(fullPath) ||
+        AfxCharLength(fullPath, AFX_SYS(IsDBCSLeadByte)) >= MAX_PATH) {
         Close();
         AFX_SYS(SetLastError)(ERROR_INVALID_NAME);
         return FALSE;

@@ -11,10 +11,10 @@ class CInstallerLibrary {
 public:
     CInstallerLibrary() : m_hModule(NULL)
     {
-        char path[MAX_PATH];
-        UINT length = AFX_SYS(GetSystemDirectoryA)(path, MAX_PATH);
+        char path[2 * MAX_PATH];  // two bytes for a character of a double-byte code page
+        UINT length = AFX_SYS(GetSystemDirectoryA)(path, sizeof(path));
         CString name = "\\msi.dll";
-        if (length == 0 || length + name.GetLength() >= MAX_PATH) return;
+        if (length == 0 || length + name.GetLength() >= sizeof(path)) return;
         path[length] = '\0';
         // The altered search path makes msi.dll's own imports resolve from
         // its folder first, not from the launcher's.

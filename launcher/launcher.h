@@ -4,6 +4,7 @@
 #define LAUNCHER_LAUNCHER_H
 
 #include "../framework/afxwin.h"
+#include "package_rules.h"
 
 // String resource holding the package base name ("quelvarine" for
 // quelvarine_enu.msi and friends).
@@ -21,22 +22,18 @@ public:
 // True for Windows Me (4.90), Windows 2000 (5.0) and everything later.
 BOOL IsSupportedWindowsVersion(const OSVERSIONINFOA& version);
 
-// The package file name for a locale with the given three-letter language
-// abbreviation and ISO 639 name: the base name, an underscore, a language tag
-// and ".msi"; a wildcard pattern ("*.msi") where the locale only fixes the
-// language. Empty, which makes the lookup take the English package, when the
-// abbreviation is NULL (it could not be read) or empty, or when the tag would
-// hold a path separator. A NULL ISO name counts as empty.
-CString PackageNameForLocale(const CString& baseName, LPCSTR abbreviation, LPCSTR isoName);
+typedef package_rules::PackageNames<CString> PackageNames;
 
-// PackageNameForLocale for the user's default locale; the ISO name is read
-// only when the abbreviation alone does not decide.
-CString SelectPackageName(const CString& baseName);
+// The package names for the user's default locale (package_rules.h); the
+// ISO name is read only when the abbreviation alone does not decide. None
+// when the abbreviation cannot be read.
+PackageNames SelectPackageName(const CString& baseName);
 
-// Finds the package (falling back to the English one) in the current
-// directory and runs Windows Installer on it. Shows a message and returns
-// when no package is there or the current directory cannot be read.
-void ResolveAndInstall(const CString& baseName, CString packageName);
+// Finds the package (the locale's own, its package name, else the English
+// one) in the current directory and runs Windows Installer on it. Shows a
+// message and returns when no package is there, or when the package's path
+// has no exact spelling in the ANSI code page.
+void ResolveAndInstall(const CString& baseName, const PackageNames& names);
 
 // Windows Installer's two entry points, by ordinal in msi.dll.
 const WORD kOrdinalSetInternalUI = 141;

@@ -66,37 +66,38 @@ bool ReadCurrentDirectory(char (&directory)[kPathBufferSize])
     return true;
 }
 
-// The found entry's name, if it reaches the entry: a name with letters the
-// ANSI code page lacks comes back with substitutes that name no file, and
-// then its short name does. False when neither does (short names switched off).
-bool ReachableName(const CFileFind& finder, CString& name)
+// Whether name, as the directory search spelled it in the ANSI code page, is
+// the entry's own: a best-fit look-alike may turn into a path separator
+// (U+FF3C into a backslash under code page 1252), and a\..\b reaches another
+// file; letters the code page lacks come back as substitutes that name no file.
+bool IsOwnName(const CString& name)
 {
-    name = finder.GetFileName();
-    if (AFX_SYS(GetFileAttributesA)(".\\" + name) != INVALID_FILE_ATTRIBUTES) return true;
-    name = finder.GetShortFileName();
-    return !name.IsEmpty() && AFX_SYS(GetFileAttributesA)(".\\" + name) != INVALID_FILE_ATTRIBUTES;
+    return !name.IsEmpty() && AfxFindLastOf(name, "\\/:", AFX_SYS(IsDBCSLeadByte)) == NULL &&
+           AFX_SYS(GetFileAttributesA)(".\\" + name) != INVALID_FILE_ATTRIBUTES;
 }
 
-enum Lookup { kFound, kMissing, kUnspellable };
-
-// Looks the package up in the current directory. A match takes the name the
-// file system spells (a pattern becomes the first entry the search returns);
-// otherwise the English package, spelled as the literal. The finder stays
-// open until the caller's run ends.
-Lookup FindPackage(CFileFind& finder, const CString& fallback, CString& packageName)
-{
-    CString probe = ".\\" + packageName;
-    if (FitsPathBuffer(probe) && finder.FindFile(probe)) {
-        finder.FindNextFile();
-        return ReachableName(finder, packageName) ? kFound : kUnspellable;
+// The current directory as the lookup sees it. The search that found the
+// package stays open as long as the folder object lives.
+class CPackageFolder {
+public:
+    // The first entry that name matches, by its own name or else by its short
+    // (8.3) name, made of letters every code page has.
+    package_rules::Lookup Find(const CString& name, CString& found)
+    {
+        CString probe = ".\\" + name;
+        if (name.IsEmpty() || !FitsPathBuffer(probe) || !m_finder.FindFile(probe)) return package_rules::kMissing;
+        m_finder.FindNextFile();
+        found = m_finder.GetFileName();
+        if (IsOwnName(found)) return package_rules::kFound;
+        found = m_finder.GetShortFileName();
+        return IsOwnName(found) ? package_rules::kFound : package_rules::kUnspellable;
     }
 
-    if (FitsPathBuffer(fallback) && finder.FindFile(fallback)) {
-        packageName = fallback;
-        return kFound;
-    }
-    return kMissing;
-}
+    bool Exists(const CString& fallback) { return FitsPathBuffer(fallback) && m_finder.FindFile(fallback); }
+
+private:
+    CFileFind m_finder;
+};
 
 // The package's full path: the current directory, a backslash and the name,
 // as they are (at a drive root that gives D:\\name, which the installer takes).
@@ -110,21 +111,21 @@ bool ComposeFullPath(const CString& packageName, CString& fullPath)
 
 }  // namespace
 
-void ResolveAndInstall(const CString& baseName, CString packageName)
+void ResolveAndInstall(const CString& baseName, const PackageNames& names)
 {
-    CFileFind finder;
-    CString fallback = baseName + "_enu.msi";
-    Lookup lookup = FindPackage(finder, fallback, packageName);
-    if (lookup == kMissing) {
+    CPackageFolder folder;
+    CString packageName;
+    package_rules::Lookup lookup = package_rules::LookUpPackage(folder, baseName, names, packageName);
+    if (lookup == package_rules::kMissing) {
         CString message;
-        message.Format(kMissingPackageMessage, static_cast<LPCSTR>(fallback));
+        message.Format(kMissingPackageMessage, static_cast<LPCSTR>(package_rules::FallbackName(baseName)));
         AfxMessageBox(message);
         return;
     }
 
     // No exact spelling of the package's path: never hand over one with substitutes.
     CString fullPath;
-    if (lookup == kUnspellable || !ComposeFullPath(packageName, fullPath)) {
+    if (lookup == package_rules::kUnspellable || !ComposeFullPath(packageName, fullPath)) {
         AfxMessageBox(kNoCurrentDirectoryMessage);
         return;
     }

@@ -23,18 +23,22 @@ class EmptyFolder(LauncherTestCase):
 
 
 class Choice(LauncherTestCase):
-    """The user's locale picks the package, handed over as the file system spells it; with none for the
-    locale, the English one, as the launcher spells it. Only that one is installed."""
+    """The user's locale (LC_MESSAGES; the system's follows LANG) picks the package, handed over as the file
+    system spells it: its own first, where its package name is a wildcard, then the first the wildcard matches;
+    with none for the locale, the English one, as the launcher spells it. Only that one is installed."""
 
     def test_locales(self):
-        for lang, installed, handed in [("zh_TW", "CHT", "CHT"), ("zh_HK", "CHT", "CHT"), ("zh_CN", "chs", "chs"),
-                                        ("de_DE", "deu", "deu"), ("nb_NO", "NOR", "NOR"), ("en_US", "ENU", "ENU"),
-                                        ("ja_JP", "ENU", "enu")]:
-            with self.subTest(lang=lang):
-                folder = self.subfolder(lang)
-                markers = {tag: self.add_package("quelvarine_%s.msi" % tag, folder)
-                           for tag in ("ENU", "CHT", "chs", "deu", "NOR")}
-                run = self.run_setup(folder, lang=lang + ".UTF-8", args=["/qn", "/x", "other.msi", "%TEMP%"])
+        tags = ("ENU", "eng", "CHT", "chs", "deu", "NOR", "gla", "glc")
+        for lang, user, installed, handed in [
+                ("zh_TW", None, "CHT", "CHT"), ("zh_HK", None, "CHT", "CHT"), ("zh_CN", None, "chs", "chs"),
+                ("de_DE", None, "deu", "deu"), ("nb_NO", None, "NOR", "NOR"), ("en_US", None, "ENU", "ENU"),
+                ("en_AU", None, "eng", "eng"), ("gl_ES", None, "glc", "glc"), ("ja_JP", None, "ENU", "enu"),
+                ("en_US", "de_DE", "deu", "deu")]:
+            with self.subTest(lang=lang, user=user):
+                folder = self.subfolder(lang + "-" + (user or lang))
+                markers = {tag: self.add_package("quelvarine_%s.msi" % tag, folder) for tag in tags}
+                run = self.run_setup(folder, lang=lang + ".UTF-8", user_lang=user and user + ".UTF-8",
+                                     args=["/qn", "/x", "other.msi", "%TEMP%"])
                 self.assertInstalled(run, os.path.join(folder, "quelvarine_%s.msi" % handed), markers[installed])
                 self.assertEqual([tag for tag, marker in markers.items() if self.installed(marker)], [installed])
 
@@ -83,6 +87,29 @@ class Folders(LauncherTestCase):
                 marker = self.add_package(package, folder)
                 run = self.run_setup(folder, lang=lang)
                 self.assertInstalled(run, os.path.join(folder, package), marker, codepage)
+
+    def test_look_alike_name(self):
+        # U+FF3C, the fullwidth reverse solidus, is a backslash to code page 1252's best fit: the installer
+        # must never get quelvarine_en\\..\\evil.msi, only the file's own short name.
+        evil, own = self.add_package("evil.msi"), self.add_package("quelvarine_en\uff3c..\uff3cevil.msi")
+        run = self.run_setup()
+        self.assertEnded(run)
+        self.assertFalse(self.installed(evil), run)
+        self.assertTrue(self.installed(own), run)
+        self.assertNotIn("..", "".join(arguments for _, arguments in run.installer_calls()), run)
+
+    def test_deep_double_byte_folder(self):
+        # A path of 259 characters installs however many bytes its ANSI spelling takes (here, in code page
+        # 932, well over 260), and the caption is the executable's name.
+        root = self.drive_root(self.folder, "j")
+        parts = ["ソフト表示" * 12, "許功蓋ソフト" * 10, "表示" * 32]  # 184 characters, 552 bytes in UTF-8
+        deep = os.path.join(self.folder, *parts)
+        os.makedirs(deep)
+        self.assertMissing(self.run_setup(deep, lang="ja_JP.UTF-8"))
+        marker = self.add_package("quelvarine_JPN.msi", deep)
+        path = root + "\\".join(parts + ["quelvarine_JPN.msi"])
+        self.assertEqual((len(path), len(path.encode("cp932"))), (208, 392))
+        self.assertInstalled(self.run_setup(deep, lang="ja_JP.UTF-8"), path, marker, "cp932")
 
     def test_folder_the_code_page_cannot_spell(self):
         # Code page 1252 has no Greek: the installer gets the folder's short

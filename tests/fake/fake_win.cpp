@@ -1,6 +1,7 @@
 #include "fake_win.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <utility>
@@ -11,6 +12,19 @@ namespace {
 HMODULE const kModule = reinterpret_cast<HMODULE>(0x1000);
 HANDLE const kSearch = reinterpret_cast<HANDLE>(0x3000);
 size_t g_nextEntry = 0;
+std::string g_pattern;
+
+// Letters compared without case; '*' matches any run of characters.
+bool Matches(const char* pattern, const char* name)
+{
+    if (*pattern == '*') {
+        while (pattern[1] == '*') ++pattern;
+        return Matches(pattern + 1, name) || (*name != '\0' && Matches(pattern, name + 1));
+    }
+    if (*pattern == '\0' || *name == '\0') return *pattern == *name;
+    return std::tolower(static_cast<unsigned char>(*pattern)) == std::tolower(static_cast<unsigned char>(*name)) &&
+           Matches(pattern + 1, name + 1);
+}
 
 // The length when text fits size characters with its terminator, else the
 // size needed; 0 for an empty text.
@@ -59,10 +73,11 @@ BOOL GetVersionExA(OSVERSIONINFOA* info)
 
 DWORD GetVersion() { return state().minor << 8 | state().major; }
 
-int GetLocaleInfoA(LCID, LCTYPE type, LPSTR data, int)
+int GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR data, int)
 {
-    const bool abbreviation = type == LOCALE_SABBREVLANGNAME;
-    const std::string& value = abbreviation ? state().abbreviation : state().isoName;
+    const bool abbreviation = type == LOCALE_SABBREVLANGNAME, user = locale == LOCALE_USER_DEFAULT;
+    const std::string& value = abbreviation ? (user ? state().abbreviation : state().otherAbbreviation)
+                                            : (user ? state().isoName : state().otherIsoName);
     std::memcpy(data, value.c_str(), value.size() + 1);  // also when failing: the buffer is then undefined
     if (state().fail == (abbreviation ? kAbbreviation : kIsoName)) return 0;
     return static_cast<int>(value.size()) + (state().unterminated ? 0 : 1);
@@ -72,8 +87,10 @@ DWORD GetCurrentDirectoryA(DWORD size, LPSTR to) { return CopyOut(state().curren
 DWORD GetFullPathNameA(LPCSTR, DWORD size, LPSTR to, LPSTR*) { return CopyOut(state().fullPath, to, size); }
 DWORD GetSystemDirectoryA(LPSTR to, UINT size) { return CopyOut(state().systemDirectory, to, size); }
 
-HANDLE FindFirstFileA(LPCSTR, WIN32_FIND_DATAA* data)
+HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* data)
 {
+    state().searches.push_back(pattern);
+    g_pattern = std::strncmp(pattern, ".\\", 2) == 0 ? pattern + 2 : pattern;
     g_nextEntry = 0;
     if (!FindNextFileA(kSearch, data)) {
         SetLastError(ERROR_FILE_NOT_FOUND);
@@ -85,9 +102,11 @@ HANDLE FindFirstFileA(LPCSTR, WIN32_FIND_DATAA* data)
 
 BOOL FindNextFileA(HANDLE, WIN32_FIND_DATAA* data)
 {
-    if (g_nextEntry >= state().entries.size()) return FALSE;
+    const std::vector<std::string>& entries = state().entries;
+    while (g_nextEntry < entries.size() && !Matches(g_pattern.c_str(), entries[g_nextEntry].c_str())) ++g_nextEntry;
+    if (g_nextEntry >= entries.size()) return FALSE;
     std::memset(data, 0, sizeof(*data));
-    std::strncpy(data->cFileName, state().entries[g_nextEntry++].c_str(), MAX_PATH - 1);
+    std::strncpy(data->cFileName, entries[g_nextEntry++].c_str(), MAX_PATH - 1);
     std::strncpy(data->cAlternateFileName, state().shortName.c_str(), sizeof(data->cAlternateFileName) - 1);
     return TRUE;
 }

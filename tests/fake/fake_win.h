@@ -25,7 +25,8 @@ struct Window {
 struct State {
     Failure fail = kNothing;  // the one call that fails
     DWORD major = 5, minor = 1;
-    std::string abbreviation = "ENU", isoName = "en";
+    std::string abbreviation = "ENU", isoName = "en";  // the user default locale's; any other locale reads
+    std::string otherAbbreviation = "JPN", otherIsoName = "ja";  // these, as the system's would
     bool unterminated = false;  // the count a locale read returns leaves the terminator out
     std::map<UINT, std::string> strings;
     std::string modulePath = "C:\\Media\\Setup.exe";
@@ -33,7 +34,8 @@ struct State {
     UINT errorMode = 0;
     bool haveSetDefaultDllDirectories = true, haveSetDllDirectory = true;
     std::string dllSearch;  // the call that narrowed the DLL search, with its argument
-    std::vector<std::string> entries;  // every search hands these out, whatever its pattern
+    std::vector<std::string> entries;  // the folder, in the order searches return what matches
+    std::vector<std::string> searches;  // every pattern searched for
     std::string shortName;  // every entry's 8.3 name
     std::string unreachable;  // a name that GetFileAttributesA finds nothing under
     int openSearches = 0;

@@ -1,6 +1,7 @@
 // Package names from any locale strings and any base name the build accepts:
 // the base name, '_', a tag (the abbreviation, a fixed tag, or the ISO name and
 // '*') and ".msi", with no path separator; else none, and so the English package.
+// Only a wildcard comes with the locale's own package, named by its abbreviation.
 #include "fuzz_support.h"
 
 #include "base_name.h"
@@ -14,9 +15,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string base = in.ConsumeRemainingBytesAsString();
     if (!rebrand::BaseNameProblem(base, true).empty()) return -1;  // a name the build refuses
 
-    const std::string name(PackageNameForLocale(base.c_str(), readable ? abbreviation.c_str() : NULL, iso.c_str()));
+    const package_rules::PackageNames<std::string> names =
+        package_rules::PackageNamesForLocale(base, readable ? abbreviation.c_str() : NULL, iso.c_str());
+    const std::string& name = names.name;
     FUZZ_CHECK(!name.empty() || !readable || abbreviation.empty() ||
                (abbreviation + iso).find_first_of("\\/:") != std::string::npos);
+    FUZZ_CHECK(names.own.empty() || (name.size() > 5 && name.compare(name.size() - 5, 5, "*.msi") == 0 &&
+                                     names.own == base + "_" + abbreviation + ".msi" &&
+                                     abbreviation.find_first_of("\\/:*?") == std::string::npos));
     if (name.empty()) return 0;
     const std::string head = base + "_";
     FUZZ_CHECK(readable && !abbreviation.empty() && name.find_first_of("\\/:") == std::string::npos);

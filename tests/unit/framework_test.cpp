@@ -34,7 +34,7 @@ TEST(StartUp, NoSystemErrorBoxesAndNoDllsFromTheWorkingDirectory)
 
 // The caption of every box: string 57344, else the executable's name without
 // extension. A trail byte is never a separator, a lead byte alone ends the
-// path; too long a path or string is cut, never overrun.
+// path; a path is read whole however long, too long a string is cut.
 TEST(StartUp, AppName)
 {
     const std::string longPath = "C:" + std::string(1000, 'd') + "\\Setup.exe";
@@ -43,7 +43,7 @@ TEST(StartUp, AppName)
         {true, "\x83\x5Csetup.exe", "", "\x83\x5Csetup"},  // no separator at all
         {true, "C:\\\x95\x5C\\Setup.exe", "", "Setup"},
         {true, "C:\\" + std::string(MAX_PATH - 7, 'a') + ".b\x81", "", std::string(MAX_PATH - 7, 'a')},
-        {false, longPath, "", std::string(MAX_PATH - 3, 'd')},
+        {false, longPath, "", "Setup"},
         {false, longPath, std::string(1000, 't'), std::string(255, 't')},
     };
     for (const auto& c : cases) {
@@ -99,30 +99,35 @@ TEST(MessageBox, OwnerIconAndHelpContext)
 }
 
 // A failed search keeps its error code and holds nothing; one that works lists
-// the entries in order and ends when another starts. A pattern or full path too
-// long for the system is refused, not cut.
+// the matching entries in order and ends when another starts. A pattern or
+// full path too long for the system is refused, not cut: full paths count
+// characters, a double-byte one (whose trail byte may be '\\') as one.
 TEST(FileFind, SearchesAndTheirFailures)
 {
-    const std::string longest(MAX_PATH - 1, 'p'), media = "C:\\Media\\";
+    const std::string longest(MAX_PATH - 1, '*'), media = "C:\\Media\\", dbcs = "\x95\x5C";
+    std::string deepest = media;
+    for (size_t length = media.size(); length < MAX_PATH - 1; ++length) deepest += dbcs;
     const struct { std::string pattern; bool matches; std::string fullPath; DWORD error; } cases[] = {
-        {"x", false, "C:\\x", ERROR_FILE_NOT_FOUND},
-        {"x", true, "", ERROR_INVALID_NAME},  // the full path cannot be formed
-        {"x", true, media + std::string(MAX_PATH - media.size(), 'f'), ERROR_INVALID_NAME},
-        {"x", true, media + std::string(MAX_PATH - 1 - media.size(), 'f'), 0},
-        {longest + "p", false, "C:\\x", ERROR_FILENAME_EXCED_RANGE},
-        {longest, true, "C:\\Media\\\x95\x5C", 0},  // a double-byte name whose trail byte is '\\'
+        {"c*", false, "C:\\x", ERROR_FILE_NOT_FOUND},
+        {"*.msi", true, "", ERROR_INVALID_NAME},  // the full path cannot be formed
+        {"*.msi", true, media + std::string(MAX_PATH - media.size(), 'f'), ERROR_INVALID_NAME},
+        {"*.msi", true, media + std::string(MAX_PATH - 1 - media.size(), 'f'), 0},
+        {"*.msi", true, deepest, 0},  // 259 characters in 509 bytes
+        {"*.msi", true, deepest + dbcs, ERROR_INVALID_NAME},
+        {longest + "*", false, "C:\\x", ERROR_FILENAME_EXCED_RANGE},
+        {longest, true, "C:\\Media\\" + dbcs, 0},
     };
     for (const auto& c : cases) {
         fake::State& s = fake::reset();
         s.doubleByte = true;
-        if (c.matches) s.entries = {"a.msi", "b.msi"};
+        if (c.matches) s.entries = {"a.txt", "a.msi", "b.msi"};
         s.fullPath = c.fullPath;
         CFileFind finder;
         EXPECT_EQ(finder.FindFile(c.pattern.c_str()), c.error == 0) << c.error;
         EXPECT_EQ(s.lastError, c.error);
         EXPECT_EQ(s.openSearches, c.error == 0) << c.error;
         EXPECT_EQ(finder.FindNextFile(), c.error == 0) << c.error;
-        EXPECT_STREQ(finder.GetFileName(), c.error == 0 ? "a.msi" : "");
+        EXPECT_STREQ(finder.GetFileName(), c.error == 0 ? (c.pattern == longest ? "a.txt" : "a.msi") : "");
         EXPECT_STREQ(finder.GetRoot(), c.error == 0 ? "C:\\Media" : "");
         EXPECT_EQ(finder.FindFile(), c.error == 0) << c.error;  // "*.*"
         EXPECT_EQ(s.openSearches, c.error == 0) << "a second search ends the first";

@@ -8,29 +8,63 @@
 #include "launcher.h"
 
 // NULL stands for a locale read that fails: what it left in the buffer is not used.
+// A wildcard also names the locale's own package, to be looked for first.
 TEST(PackageName, SelectionRules)
 {
-    const struct { const char *abbreviation, *iso, *name; } rules[] = {
-        {"chs", "zh", "q_chs.msi"}, {"chtx", "xx", "q_chtx.msi"},
-        {"zhh", "zh", "q_cht.msi"}, {"ZHM", "", "q_cht.msi"}, {"non", "no", "q_nor.msi"},
-        {"ZHI", "ZH", "q_chs.msi"}, {"NOR", "no", "q_no*.msi"}, {"NOR", "nb", "q_NOR.msi"},
-        {"E", "en", "q_E.msi"},               // the two-letter compare stops at an end
-        {"\xC9NU", "\xE9n", "q_\xC9NU.msi"},  // only A-Z fold
-        {"ENU", NULL, "q_ENU.msi"},
-        {NULL, "en", ""}, {"", NULL, ""}, {"", "", ""},  // no abbreviation, or an empty one: English
-        {"A\\B", "zz", ""}, {"ENU", "en/..", ""}, {"C:X", "zz", ""},  // a separator would leave the directory
+    const struct { const char *abbreviation, *iso, *name, *own; } rules[] = {
+        {"chs", "zh", "q_chs.msi", ""}, {"chtx", "xx", "q_chtx.msi", ""},
+        {"zhh", "zh", "q_cht.msi", ""}, {"ZHM", "", "q_cht.msi", ""}, {"non", "no", "q_nor.msi", ""},
+        {"ZHI", "ZH", "q_chs.msi", ""}, {"NOR", "no", "q_no*.msi", "q_NOR.msi"}, {"NOR", "nb", "q_NOR.msi", ""},
+        {"E", "en", "q_E.msi", ""},                // the two-letter compare stops at an end
+        {"\xC9NU", "\xE9n", "q_\xC9NU.msi", ""},  // only A-Z fold
+        {"ENU", NULL, "q_ENU.msi", ""},
+        {NULL, "en", "", ""}, {"", NULL, "", ""}, {"", "", "", ""},  // no abbreviation, or an empty one: English
+        {"A\\B", "zz", "", ""}, {"ENU", "en/..", "", ""}, {"C:X", "zz", "", ""},  // would leave the directory
+        {"en/", "en", "q_en*.msi", ""}, {"EN*", "en", "q_en*.msi", ""},  // no own package of such a name
     };
     for (const auto& rule : rules) {
         fake::State& s = fake::reset();
         s.fail = rule.abbreviation == NULL ? fake::kAbbreviation : rule.iso == NULL ? fake::kIsoName : fake::kNothing;
         if (rule.abbreviation != NULL) s.abbreviation = rule.abbreviation;
         if (rule.iso != NULL) s.isoName = rule.iso;
-        EXPECT_EQ(std::string(SelectPackageName("q")), rule.name) << rule.abbreviation << "/" << rule.iso;
+        PackageNames names = SelectPackageName("q");
+        EXPECT_EQ(std::string(names.name) + " " + std::string(names.own), std::string(rule.name) + " " + rule.own)
+            << rule.abbreviation << "/" << rule.iso;
     }
     fake::State& s = fake::reset();
     s.abbreviation = "JPNx";
     s.unterminated = true;  // the count returned says where the text ends
-    EXPECT_EQ(std::string(SelectPackageName("q")), "q_JPN.msi");
+    EXPECT_EQ(std::string(SelectPackageName("q").name), "q_JPN.msi");
+}
+
+// What the user's locale (never the system's) makes the launcher search for,
+// in order, and what it hands over: the locale's own package (only where its
+// package name is a wildcard), the package name, the English package; found
+// ones as the folder spells them, the English one as the literal.
+TEST(Launcher, ProbesInOrder)
+{
+    const std::vector<std::string> enAndNo = {"q_eng.msi", "q_ENU.msi", "q_nob.msi", "q_NOR.msi"};
+    const struct { const char *abbreviation, *iso; std::vector<std::string> folder, searches; const char* installs; } cases[] = {
+        {"enu", "en", enAndNo, {".\\q_enu.msi"}, "q_ENU.msi"},
+        {"ENA", "en", enAndNo, {".\\q_ENA.msi", ".\\q_en*.msi"}, "q_eng.msi"},  // the first the search returns
+        {"NOR", "nb", enAndNo, {".\\q_NOR.msi"}, "q_NOR.msi"},
+        {"NOB", "nb", enAndNo, {".\\q_nor.msi"}, "q_NOR.msi"},
+        {"JPN", "ja", enAndNo, {".\\q_JPN.msi", "q_enu.msi"}, "q_enu.msi"},
+        {"DEU", "de", {"q_ENU.msi"}, {".\\q_DEU.msi", ".\\q_de*.msi", "q_enu.msi"}, "q_enu.msi"},
+        {"", "de", {"q_ENU.msi"}, {"q_enu.msi"}, "q_enu.msi"},
+        {"DEU", "de", {"q_deu"}, {".\\q_DEU.msi", ".\\q_de*.msi", "q_enu.msi"}, NULL},
+    };
+    for (const auto& c : cases) {
+        fake::State& s = fake::reset();
+        s.abbreviation = c.abbreviation;
+        s.isoName = c.iso;
+        s.entries = c.folder;
+        ResolveAndInstall("q", SelectPackageName("q"));
+        EXPECT_EQ(s.searches, c.searches) << c.abbreviation;
+        EXPECT_EQ(s.installed, c.installs ? std::vector<std::string>{std::string("C:\\Media\\") + c.installs}
+                                          : std::vector<std::string>()) << c.abbreviation;
+        EXPECT_EQ(s.text, c.installs ? "" : "Unable to continue installation due to file q_enu.msi is missing");
+    }
 }
 
 // Where a launch beside q_enu.msi stops short of the installer: silently for
@@ -58,9 +92,10 @@ TEST(Launcher, StopsWhereItCannotInstall)
         s.major = c.major;
         s.minor = c.minor;
         s.fail = c.fail;
-        if (c.longSystemDirectory) s.systemDirectory = std::string(MAX_PATH, 's');
+        if (c.longSystemDirectory) s.systemDirectory = std::string(2 * MAX_PATH, 's');
         s.currentDirectory = c.directory;
         s.entries = {"q_enu.msi"};
+        s.strings[IDS_PACKAGE_BASE_NAME] = "q";
         CLauncherApp app;
         EXPECT_FALSE(app.InitInstance());
         EXPECT_EQ(s.installed.size(), c.installs) << c.major << "." << c.minor << " failing " << c.fail;
@@ -71,8 +106,9 @@ TEST(Launcher, StopsWhereItCannotInstall)
     }
 }
 
-// Names the ANSI code page cannot spell: the installer gets the short (8.3)
-// spelling, never a path with substitutes.
+// Names the ANSI code page cannot spell exactly: the installer gets the
+// short (8.3) spelling, never a path with substitutes or with a look-alike
+// that became a separator (a double-byte character's trail byte is none).
 TEST(Launcher, NamesTheCodePageCannotSpell)
 {
     const std::wstring ivan = L"C:\\\x0418\x0432\x0430\x043D";  // C:\Иван, "C:\????" in ANSI
@@ -87,9 +123,14 @@ TEST(Launcher, NamesTheCodePageCannotSpell)
         {"UTF-8 code page", ivan, L"", true, true, "q_en1.msi", "", {"C:\\Media\\q_en1.msi"}},
         {"short file", L"C:\\Media", L"", true, false, "q_en?.msi", "Q_EN~1.MSI", {"C:\\Media\\Q_EN~1.MSI"}},
         {"file without short name", L"C:\\Media", L"", true, false, "q_en?.msi", "", {}},
+        {"look-alike", L"C:\\Media", L"", true, false, "q_en\\..\\x.msi", "Q_EN~1.MSI", {"C:\\Media\\Q_EN~1.MSI"}},
+        {"look-alike slash", L"C:\\Media", L"", true, false, "q_en/../x.msi", "", {}},
+        {"look-alike colon", L"C:\\Media", L"", true, false, "q_en:x.msi", "", {}},
+        {"trail byte", L"C:\\Media", L"", true, false, "q_en\x95\\.msi", "", {"C:\\Media\\q_en\x95\\.msi"}},
     };
     for (const auto& c : cases) {
         fake::State& s = fake::reset();
+        s.doubleByte = true;
         s.wideDirectory = c.wide;
         s.shortDirectory = c.shortDirectory;
         s.haveWideApi = c.wideApi;
@@ -97,7 +138,7 @@ TEST(Launcher, NamesTheCodePageCannotSpell)
         s.entries = {c.entry};
         s.shortName = c.shortName;
         s.unreachable = "q_en?.msi";
-        ResolveAndInstall("q", "q_en*.msi");
+        ResolveAndInstall("q", SelectPackageName("q"));
         EXPECT_EQ(s.installed, c.installed) << c.what;
         EXPECT_EQ(s.text, c.installed.empty() ? "Fail to get current working directory" : "") << c.what;
     }
