@@ -20,7 +20,7 @@ set(SETUP_BASE_NAME_LAST_CHAR 126)
 
 # The refusals. {what} is how the name was given (the cache variable, or
 # setup-rebrand's option), {example} and {allow_empty} the spellings that
-# go with it; {name} is the name and {length} its length in bytes.
+# go with it; {name} is the name and {length} its length.
 string(REGEX REPLACE "(.)" "\\1 " _setup_forbidden_list "${SETUP_BASE_NAME_FORBIDDEN}")
 string(STRIP "${_setup_forbidden_list}" _setup_forbidden_list)
 set(SETUP_BASE_NAME_EMPTY_MESSAGE
@@ -33,6 +33,11 @@ set(SETUP_BASE_NAME_ASCII_MESSAGE
     "{what} \"{name}\" must be printable ASCII (letters, digits, spaces and punctuation other than ${_setup_forbidden_list}).")
 
 function(_setup_base_name_refusal template name)
+  # A refused name must not stay in the cache: the next configure without it
+  # builds the default again.
+  if(NOT CMAKE_SCRIPT_MODE_FILE)
+    unset(SETUP_PACKAGE_BASE_NAME CACHE)
+  endif()
   string(LENGTH "${name}" length)
   string(REPLACE "{what}" "SETUP_PACKAGE_BASE_NAME" text "${template}")
   string(REPLACE "{example}" "-DSETUP_PACKAGE_BASE_NAME=myproduct" text "${text}")
@@ -51,10 +56,6 @@ function(setup_check_package_base_name name)
     set(SETUP_HAS_BASE_NAME 0 PARENT_SCOPE)
     return()
   endif()
-  string(LENGTH "${name}" length)
-  if(length GREATER SETUP_MAX_BASE_NAME_LENGTH)
-    _setup_base_name_refusal("${SETUP_BASE_NAME_LENGTH_MESSAGE}" "${name}")
-  endif()
   string(LENGTH "${SETUP_BASE_NAME_FORBIDDEN}" count)
   math(EXPR last "${count} - 1")
   foreach(i RANGE ${last})
@@ -68,5 +69,10 @@ function(setup_check_package_base_name name)
   string(ASCII ${SETUP_BASE_NAME_LAST_CHAR} last)
   if(NOT name MATCHES "^[${first}-${last}]+$")
     _setup_base_name_refusal("${SETUP_BASE_NAME_ASCII_MESSAGE}" "${name}")
+  endif()
+  # Printable ASCII from here on: a byte is a character.
+  string(LENGTH "${name}" length)
+  if(length GREATER SETUP_MAX_BASE_NAME_LENGTH)
+    _setup_base_name_refusal("${SETUP_BASE_NAME_LENGTH_MESSAGE}" "${name}")
   endif()
 endfunction()

@@ -50,10 +50,11 @@ std::string Refusal(const char* message, const std::string& name)
 std::string BaseNameProblem(const std::string& name, bool allowEmpty)
 {
     if (name.empty()) return allowEmpty ? std::string() : Refusal(rules::kEmptyMessage, name);
-    if (name.size() > rules::kMaxLength) return Refusal(rules::kLengthMessage, name);
     if (name.find_first_of(rules::kForbidden) != std::string::npos) return Refusal(rules::kForbiddenMessage, name);
     for (size_t i = 0; i < name.size(); ++i)
         if (!Printable(static_cast<unsigned char>(name[i]))) return Refusal(rules::kAsciiMessage, name);
+    // Printable ASCII from here on: a byte is a character.
+    if (name.size() > rules::kMaxLength) return Refusal(rules::kLengthMessage, name);
     return std::string();
 }
 

@@ -1,139 +1,232 @@
-// setup-rebrand: shows or sets the package base name of a built Setup.exe.
-#include <cerrno>
+// setup-rebrand: shows or sets the package base name, the icon, the version
+// strings and the execution level of a built Setup.exe.
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <random>
 #include <string>
 
 #include "base_name.h"
-#include "setup_image.h"
+#include "icon_file.h"
+#include "options.h"
+#include "output.h"
+#include "resource_writer.h"
+#include "setup_resources.h"
+#include "system.h"
+#include "text.h"
 
 namespace {
 
+using toolkit::Print;
+using toolkit::PrintError;
+using toolkit::Shown;
+
 const char kUsage[] =
     "usage: setup-rebrand SETUP.EXE --show\n"
-    "       setup-rebrand SETUP.EXE --base-name NAME [--allow-empty] -o OUTPUT.EXE\n"
+    "       setup-rebrand SETUP.EXE [--base-name NAME [--allow-empty]] [--icon FILE.ico]\n"
+    "                     [--company TEXT] [--product TEXT] [--description TEXT] [--copyright TEXT]\n"
+    "                     [--file-version N.N.N.N] [--product-version N.N.N.N]\n"
+    "                     [--execution-level asInvoker|highestAvailable|requireAdministrator]\n"
+    "                     -o OUTPUT.EXE\n"
     "\n"
-    "--show prints the package base name (string 101) the launcher holds.\n"
-    "--base-name writes a copy that looks for NAME_enu.msi and the like; OUTPUT.EXE\n"
-    "may be SETUP.EXE itself. Sign the result afterwards: a signed file is refused.\n";
+    "--show prints what the options set: the package base name (string 101), the\n"
+    "execution level, the icon's images and the version block's fields.\n"
+    "The other options write a copy with those changed, everything else as it was;\n"
+    "OUTPUT.EXE may be SETUP.EXE itself. Sign the result afterwards: a signed file\n"
+    "is refused.\n";
 
 const size_t kLargest = 64u << 20;  // far above any launcher
 
+// The version block strings the options set.
+const struct {
+    const char* option;
+    const char16_t* key;
+} kVersionStrings[] = {
+    {"--company", u"CompanyName"},
+    {"--product", u"ProductName"},
+    {"--description", u"FileDescription"},
+    {"--copyright", u"LegalCopyright"},
+};
+
+const char* const kExecutionLevels[] = {"asInvoker", "highestAvailable", "requireAdministrator"};
+
 int Fail(const std::string& message)
 {
-    std::fprintf(stderr, "setup-rebrand: %s\n", message.c_str());
+    PrintError("setup-rebrand: " + message + "\n");
     return 1;
 }
 
-bool Load(const std::string& path, rebrand::Bytes& data, std::string& error)
+int Usage(const std::string& problem)
 {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) {
-        error = std::strerror(errno);
-        return false;
-    }
-    unsigned char chunk[65536];
-    size_t got;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0 && data.size() <= kLargest)
-        data.insert(data.end(), chunk, chunk + got);
-    bool failed = std::ferror(file) != 0;
-    std::fclose(file);
-    error = failed ? "cannot be read" : "is larger than 64 MiB: not a Setup.exe";
-    return !failed && data.size() <= kLargest;
+    PrintError("setup-rebrand: " + problem + "\n" + kUsage);
+    return 2;
 }
 
-// Writes a temporary file beside the output, then renames it over the
-// output: a failure leaves whatever was there, the input included, as it was.
-bool Save(const std::string& input, const std::string& output, const rebrand::Bytes& data, std::string& error)
+// "1.2.3.4", "1.2" (the rest 0): up to four numbers of at most 65535.
+bool ParseVersion(const std::string& text, uint16_t (&version)[4])
 {
-    std::random_device random;
-    std::string temp;
-    std::FILE* file = nullptr;
-    for (int attempt = 0; !file && attempt < 20; ++attempt) {
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random()));
-        temp = output + suffix;
-#ifdef _WIN32
-        std::error_code exists;
-        if (std::filesystem::exists(temp, exists) || exists) continue;
-        file = std::fopen(temp.c_str(), "wb");
-#else
-        file = std::fopen(temp.c_str(), "wbx");  // never through a planted link
-#endif
-        if (!file && errno != EEXIST) break;
+    size_t at = 0;
+    for (int i = 0; i < 4; ++i) version[i] = 0;
+    for (int i = 0; i < 4; ++i) {
+        size_t digits = 0;
+        unsigned long value = 0;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 6)
+            value = value * 10 + static_cast<unsigned long>(text[at++] - '0'), ++digits;
+        if (digits == 0 || value > 0xffff) return false;
+        version[i] = static_cast<uint16_t>(value);
+        if (at == text.size()) return true;
+        if (text[at++] != '.') return false;
     }
-    if (!file) {
-        error = "cannot create a temporary file beside " + output + ": " + std::strerror(errno);
-        return false;
+    return false;
+}
+
+std::string VersionText(const uint16_t (&version)[4])
+{
+    return std::to_string(version[0]) + "." + std::to_string(version[1]) + "." + std::to_string(version[2]) + "." +
+           std::to_string(version[3]);
+}
+
+// Text for the version block: shown by Explorer on one line.
+std::string TextProblem(const std::string& option, const std::string& text, std::u16string& wide)
+{
+    if (!toolkit::Utf8ToUtf16(text, wide)) return option + " " + Shown(text) + " is not valid UTF-8";
+    for (char16_t c : wide)
+        if (c < 0x20 || c == 0x7f) return option + " \"" + Shown(text) + "\" holds a control character";
+    if (wide.size() > 1024) return option + " is longer than 1024 characters";
+    return "";
+}
+
+// The changes the options ask for, or why they cannot be made.
+std::string ReadChanges(const toolkit::Options& options, rebrand::Changes& changes)
+{
+    if (options.Has("--base-name")) {
+        changes.setBaseName = true;
+        changes.baseName = options.Value("--base-name");
+        std::string problem = rebrand::BaseNameProblem(changes.baseName, options.Has("--allow-empty"));
+        if (!problem.empty()) return problem;
     }
-    bool written = std::fwrite(data.data(), 1, data.size(), file) == data.size();
-    written = std::fclose(file) == 0 && written;
-    std::error_code ec;
-    if (written) {
-        // The input's access bits, never its set-id and sticky bits; where they
-        // cannot be read (the input is gone), the new file keeps the default ones.
-        std::filesystem::file_status from = std::filesystem::status(input, ec);
-        if (!ec) std::filesystem::permissions(temp, from.permissions() & std::filesystem::perms::all, ec);
-        std::filesystem::rename(temp, output, ec);
+    for (const auto& field : kVersionStrings) {
+        if (!options.Has(field.option)) continue;
+        std::u16string value;
+        std::string problem = TextProblem(field.option, options.Value(field.option), value);
+        if (!problem.empty()) return problem;
+        changes.versionStrings.push_back(std::make_pair(std::u16string(field.key), value));
     }
-    if (!written || ec) {
-        std::remove(temp.c_str());
-        error = "cannot write " + output + ": " + (written ? ec.message() : std::string(std::strerror(errno)));
-        return false;
+    const struct {
+        const char* option;
+        const char16_t* key;
+        bool& set;
+        uint16_t (&version)[4];
+    } versions[] = {{"--file-version", u"FileVersion", changes.setFileVersion, changes.fileVersion},
+                    {"--product-version", u"ProductVersion", changes.setProductVersion, changes.productVersion}};
+    for (const auto& field : versions) {
+        if (!options.Has(field.option)) continue;
+        const std::string& text = options.Value(field.option);
+        if (!ParseVersion(text, field.version))
+            return std::string(field.option) + " \"" + Shown(text) + "\" is not a version: up to four numbers of "
+                   "at most 65535, separated by dots (1.2.0.7)";
+        field.set = true;
+        changes.versionStrings.push_back(std::make_pair(std::u16string(field.key), std::u16string(text.begin(), text.end())));
     }
-    return true;
+    if (options.Has("--execution-level")) {
+        const std::string& level = options.Value("--execution-level");
+        for (const char* known : kExecutionLevels)
+            if (level == known) changes.executionLevel = level;
+        if (changes.executionLevel.empty())
+            return "--execution-level \"" + Shown(level) + "\" is none of asInvoker, highestAvailable, "
+                   "requireAdministrator";
+    }
+    return "";
+}
+
+std::string Utf8(const std::u16string& text)
+{
+    std::string utf8;
+    return toolkit::Utf16ToUtf8(text, utf8) ? Shown(utf8) : setup::Shown(text);
+}
+
+// Every field the options set, one "option: value" line each.
+void Show(const pe::Bytes& image)
+{
+    pe::Image im(image);
+    pe::Tree tree = pe::ReadResources(im);
+    std::string text = "base-name: " + setup::Shown(setup::ReadBaseName(tree)) + "\n";
+    std::string level = setup::ReadExecutionLevel(tree);
+    text += "execution-level: " + (level.empty() ? "(no manifest)" : Shown(level)) + "\n";
+    std::string icons;
+    for (const setup::IconImage& icon : setup::ReadIcons(tree))
+        icons += (icons.empty() ? "" : ", ") + std::to_string(icon.width) + "x" + std::to_string(icon.height) + " " +
+                 std::to_string(icon.bits) + "-bit" + (icon.png ? " PNG" : "");
+    text += "icon: " + (icons.empty() ? "(none)" : icons) + "\n";
+    if (const pe::Bytes* block = setup::FindVersionBlock(tree)) {
+        setup::VersionInfo info = setup::ReadVersionInfo(setup::ParseVersion(*block));
+        for (const auto& field : kVersionStrings) {
+            std::u16string value;
+            for (const auto& s : info.strings)
+                if (s.first == field.key) value = s.second;
+            text += std::string(field.option + 2) + ": " + Utf8(value) + "\n";
+        }
+        for (const auto& s : info.strings) {
+            if (s.first == u"FileVersion") text += "file-version: " + VersionText(info.fileVersion) + " \"" + Utf8(s.second) + "\"\n";
+            if (s.first == u"ProductVersion")
+                text += "product-version: " + VersionText(info.productVersion) + " \"" + Utf8(s.second) + "\"\n";
+        }
+    }
+    Print(text);
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
+int toolkit::ToolMain(const std::vector<std::string>& args)
 {
-    std::string input, output, name;
-    bool show = false, rename = false, allowEmpty = false, haveOutput = false;
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (arg == "--show") {
-            show = true;
-        } else if (arg == "--allow-empty") {
-            allowEmpty = true;
-        } else if (arg == "--base-name" && i + 1 < argc) {
-            name = argv[++i];
-            rename = true;
-        } else if (arg == "-o" && i + 1 < argc) {
-            output = argv[++i];
-            haveOutput = true;
-        } else if (arg == "-h" || arg == "--help") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        } else if (input.empty() && !arg.empty() && arg[0] != '-') {
-            input = arg;
-        } else {
-            std::fprintf(stderr, "setup-rebrand: unexpected argument %s\n%s", arg.c_str(), kUsage);
-            return 2;
-        }
+    std::set<std::string> flags = {"--show", "--allow-empty", "-h", "--help"};
+    std::set<std::string> valued = {"--base-name", "--icon", "--execution-level", "--file-version",
+                                    "--product-version", "-o"};
+    for (const auto& field : kVersionStrings) valued.insert(field.option);
+    Options options;
+    std::string problem = ParseOptions(args, flags, valued, options);
+    if (!problem.empty()) return Usage(problem);
+    if (options.Has("-h") || options.Has("--help")) {
+        Print(kUsage);
+        return 0;
     }
-    if (input.empty() || show == rename || haveOutput != rename || (allowEmpty && !rename)) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    if (rename) {
-        std::string problem = rebrand::BaseNameProblem(name, allowEmpty);
-        if (!problem.empty()) return Fail(problem);
-    }
-    rebrand::Bytes image;
-    std::string error;
-    if (!Load(input, image, error)) return Fail(input + ": " + error);
+    for (const auto& option : options.values)
+        if (option.second.size() > 1) return Usage(option.first + " is given more than once");
+    bool show = options.Has("--show"), output = options.Has("-o");
+    bool changes = options.values.size() > (output ? 1u : 0u);
+    if (options.operands.size() != 1) return Usage(options.operands.empty() ? "no SETUP.EXE given" : "more than one SETUP.EXE given");
+    if (show && (changes || output)) return Usage("--show changes nothing: give it alone");
+    if (!show && !changes) return Usage("nothing to do: give --show, or what to change and -o OUTPUT.EXE");
+    if (changes && !output) return Usage("where to: -o OUTPUT.EXE (which may be SETUP.EXE itself)");
+    if (options.Has("--allow-empty") && !options.Has("--base-name")) return Usage("--allow-empty goes with --base-name");
+
+    rebrand::Changes wanted;
+    problem = ReadChanges(options, wanted);
+    if (!problem.empty()) return Fail(problem);
+
+    const std::string& input = options.operands[0];
+    pe::Bytes image;
+    std::string error = ReadFile(input, kLargest, image);
+    if (!error.empty()) return Fail(Shown(input) + ": " + error);
+    if (image.size() > kLargest) return Fail(Shown(input) + ": is larger than 64 MiB: not a Setup.exe");
     try {
-        if (show) {
-            std::printf("%s\n", rebrand::ReadBaseName(image).c_str());
-            return std::fflush(stdout) == 0 ? 0 : 1;
+        if (options.Has("--icon")) {
+            const std::string& icon = options.Value("--icon");
+            pe::Bytes file;
+            error = ReadFile(icon, kLargest, file);
+            if (!error.empty()) return Fail(Shown(icon) + ": " + error);
+            try {
+                wanted.icon = rebrand::ReadIconFile(file);
+            } catch (const pe::Refusal& refusal) {
+                return Fail(Shown(icon) + ": " + refusal.what());
+            }
+            wanted.setIcon = true;
         }
-        rebrand::Bytes rebranded = rebrand::Rebrand(image, name);
-        if (!Save(input, output, rebranded, error)) return Fail(error);
-    } catch (const rebrand::Refusal& refusal) {
-        return Fail(input + ": " + refusal.what());
+        if (show) {
+            Show(image);
+            return OutputWritten() ? 0 : 1;
+        }
+        error = ReplaceFile(options.Value("-o"), rebrand::Rebrand(image, wanted), input);
+        if (!error.empty()) return Fail(error);
+    } catch (const pe::Refusal& refusal) {
+        return Fail(Shown(input) + ": " + refusal.what());
     }
     return 0;
 }

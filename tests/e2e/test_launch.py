@@ -123,3 +123,24 @@ class Folders(LauncherTestCase):
         self.assertEqual([name for name, _ in run.installer_calls()], ["MsiSetInternalUI", "MsiInstallProductA"], run)
         self.assertRegex(run.installer_calls()[1][1], r'^"Z:(\\\\[!#-)+-.0-9;=@-Z^-~]{1,8}(\.[!#-)+-.0-9;=@-Z^-~]{1,3})?)+'
                          r'\\\\quelvarine_enu\.msi" ""$', run)
+
+
+class ToolsOnWindows(LauncherTestCase):
+    """setup-rebrand.exe takes its command line and names files in Unicode: folders the ANSI code page cannot
+    spell work, and a name is judged as typed, never turned into a look-alike."""
+
+    def test_unicode_folders_and_names(self):
+        tool = shutil.copy(self.config.rebrand_exe, self.folder)
+        cyrillic = self.subfolder("Папка")
+        self.assertEqual(self.session.console(self.folder, tool, self.config.setup_exe, "--base-name", "Acme", "-o",
+                                              "Папка\\out.exe", lang="ru_RU.UTF-8")[0], 0)
+        japanese = shutil.copy(self.config.setup_exe, self.subfolder("ソフト"))
+        self.assertEqual(self.session.console(os.path.dirname(japanese), tool, "Setup.exe", "--base-name", "Acme",
+                                              "-o", "Setup.exe", lang="ja_JP.UTF-8")[0], 0)
+        for exe in (os.path.join(cyrillic, "out.exe"), japanese):
+            code, out, err = self.session.console(os.path.dirname(exe), tool, os.path.basename(exe), "--show")
+            self.assertEqual((code, out.splitlines()[0]), (0, "base-name: Acme"), err)
+        code, out, err = self.session.console(self.folder, tool, self.config.setup_exe, "--base-name", "\u03a9mega",
+                                              "-o", "omega.exe")
+        self.assertEqual((code, os.path.exists(os.path.join(self.folder, "omega.exe"))), (1, False), err)
+        self.assertIn("must be printable ASCII", err)

@@ -39,6 +39,7 @@ class Config:
         # In a folder of its own: a program it starts by name is looked for in its folder first.
         self.box_text = os.path.join(self.work, "box_text", "box_text.exe")
         self.variants = {name: os.path.join(self.work, "variants", name, "Setup.exe") for name in VARIANTS}
+        self.rebrand_exe = os.path.join(os.path.dirname(self.setup_exe), "setup-rebrand.exe")
 
 
 class Session:  # a context manager
@@ -78,6 +79,16 @@ class Session:  # a context manager
         if user_lang:
             env["LC_MESSAGES"] = user_lang
         return env
+
+    def console(self, folder, program, *args, lang="en_US.UTF-8"):
+        """Runs a console program under Wine in folder: (exit code, standard output, standard error). Its output
+        goes to files, as the processes Wine starts beside it may hold a pipe open long after it ended."""
+        with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+            code = subprocess.run([self.config.wine, program] + list(args), cwd=folder, env=self.env(lang),
+                                  stdin=subprocess.DEVNULL, stdout=out, stderr=err, timeout=300).returncode
+            out.seek(0)
+            err.seek(0)
+            return code, out.read().decode("utf-8", "replace"), err.read().decode("utf-8", "replace")
 
     def xdotool(self, *args):
         return subprocess.run(["xdotool"] + list(args), env=dict(os.environ, DISPLAY=self.display), text=True,

@@ -1,22 +1,23 @@
 // setup-rebrand's reader and rebuilder on arbitrary files, seeded with real
 // Setup.exe builds: whatever it accepts, it must turn into an image that
-// reads back the new name and that rebrands back to what the input gives.
+// reads back what was set and that rebrands back to what the input gives.
 #include "fuzz_support.h"
 
 #include <cstdint>
 #include <cstring>
 
-#include "setup_image.h"
+#include "resource_writer.h"
+#include "setup_resources.h"
 
 namespace {
 
 // The image rebranded, or nothing if refused. SizeOfInitializedData is only
 // adjusted while it can hold the section, and the checksum follows it: two
 // routes to one name may differ there alone, so both are left as zero.
-rebrand::Bytes Rebranded(const rebrand::Bytes& image, const std::string& name)
+rebrand::Bytes Rebranded(const rebrand::Bytes& image, const rebrand::Changes& changes)
 {
     try {
-        rebrand::Bytes out = rebrand::Rebrand(image, name);
+        rebrand::Bytes out = rebrand::Rebrand(image, changes);
         uint32_t pe = out[0x3c] | out[0x3d] << 8 | out[0x3e] << 16 | static_cast<uint32_t>(out[0x3f]) << 24;
         std::memset(&out[pe + 24 + 8], 0, 4);
         std::memset(&out[pe + 24 + 64], 0, 4);
@@ -26,19 +27,45 @@ rebrand::Bytes Rebranded(const rebrand::Bytes& image, const std::string& name)
     }
 }
 
+rebrand::Changes Named(const std::string& name)
+{
+    rebrand::Changes changes;
+    changes.setBaseName = true;
+    changes.baseName = name;
+    return changes;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static const std::string names[] = {"Acme Widgets", "", std::string(247, 'n'), "q"};
     const rebrand::Bytes image(data, data + size);
-    const std::string& name = names[size % 4];
-    rebrand::Bytes out = Rebranded(image, name);
+    rebrand::Changes changes = Named(names[size % 4]);
+    if (size % 3 == 0) {  // the version block and the manifest too
+        changes.versionStrings.push_back(std::make_pair(u"CompanyName", u"Acme \u00c9tudes"));
+        changes.setFileVersion = true;
+        changes.fileVersion[0] = 7;
+        changes.executionLevel = "requireAdministrator";
+    }
+    rebrand::Bytes out = Rebranded(image, changes);
     if (out.empty()) return 0;
-    std::string held = rebrand::ReadBaseName(image), now = rebrand::ReadBaseName(out);  // a Refusal fails
-    FUZZ_CHECK(now == name, "reads back \"%s\" instead of \"%s\"", now.c_str(), name.c_str());
-    if (held.find('\\') != std::string::npos) return 0;  // shown with escapes: not a name to set
-    rebrand::Bytes back = Rebranded(out, held);
-    FUZZ_CHECK(back == Rebranded(image, held), "\"%s\" by way of \"%s\" differs", held.c_str(), name.c_str());
+    // The input's reads, then the output's: a Refusal fails.
+    pe::Tree before = pe::ReadResources(pe::Image(image)), after = pe::ReadResources(pe::Image(out));
+    std::u16string held = setup::ReadBaseName(before), now = setup::ReadBaseName(after);
+    FUZZ_CHECK(setup::Shown(now) == changes.baseName, "reads back \"%s\"", setup::Shown(now).c_str());
+    if (size % 3 == 0) {
+        setup::VersionInfo info = setup::ReadVersionInfo(setup::ParseVersion(*setup::FindVersionBlock(after)));
+        FUZZ_CHECK(info.fileVersion[0] == 7 && setup::ReadExecutionLevel(after) == "requireAdministrator");
+        bool company = false;
+        for (const auto& s : info.strings) company = company || (s.first == u"CompanyName" && s.second == u"Acme \u00c9tudes");
+        FUZZ_CHECK(company);
+    }
+    std::string heldName = setup::Shown(held);
+    if (heldName.find('\\') != std::string::npos) return 0;  // shown with escapes: not a name to set
+    changes.baseName = heldName;
+    rebrand::Bytes back = Rebranded(out, Named(heldName));
+    FUZZ_CHECK(back == Rebranded(image, changes), "\"%s\" by way of \"%s\" differs", heldName.c_str(),
+               names[size % 4].c_str());
     return 0;
 }

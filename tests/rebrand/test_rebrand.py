@@ -3,6 +3,7 @@
 import collections
 import os
 import pathlib
+import stat
 import struct
 import subprocess
 import sys
@@ -18,6 +19,11 @@ def read(path):
 
 def run(*args):
     return subprocess.run(args, capture_output=True, text=True)
+
+
+def show(exe):
+    """--show's fields: {option: value}."""
+    return dict(line.split(": ", 1) for line in run(TOOL, exe, "--show").stdout.splitlines())
 
 
 def align(value, alignment):
@@ -126,11 +132,11 @@ class Rebrand(unittest.TestCase):
                                image.opt + 56: align(va + reloc.vsize, 0x200)}))
         pathlib.Path("low.exe").write_bytes(low.put({low.opt + 64: low.checksum()}))
         for exe in EXES + [os.path.abspath("low.exe")]:
-            before, held = Image(read(exe)), run(TOOL, exe, "--show").stdout.rstrip("\n")
+            before, held = Image(read(exe)), show(exe)["base-name"]
             for name, options in (("", ("--allow-empty",)), (held, ()), ("Acme Widgets", ()), ("n" * 247, ())):
                 with self.subTest(exe=exe, name=name):
                     after = self.rebrand(exe, name, *options)
-                    self.assertEqual(run(TOOL, "out.exe", "--show").stdout, name + "\n")
+                    self.assertEqual(show("out.exe")["base-name"], name)
                     self.assertSound(after)
                     # Back to the old name, in place: the old file, byte for byte (and so for the old name itself).
                     self.assertEqual(self.rebrand("out.exe", held).data, before.data)
@@ -146,6 +152,43 @@ class Rebrand(unittest.TestCase):
                 self.assertEqual((result.returncode, sorted(os.listdir())), (1, ["bad.exe", "taken"]))
                 self.assertIn(message, result.stderr)
                 self.assertEqual(run(TOOL, "bad.exe", "--show").returncode != 0, show_too)
+
+    def test_outputs_that_are_no_files_links_and_read_only_inputs(self):
+        # Anything but a file is refused and left as it was, with nothing beside it; a link is followed,
+        # its target replaced and the link kept; the output gets the input's permissions.
+        pathlib.Path("in.exe").write_bytes(read(EXES[0]))
+        os.chmod("in.exe", 0o444)
+        os.mkfifo("fifo")
+        os.mkdir("dir")
+        specials = ["fifo", "dir"]
+        try:
+            os.mknod("device", stat.S_IFCHR | 0o666, os.makedev(1, 3))  # as /dev/null
+            specials.append("device")
+        except PermissionError:
+            pass
+        for special in specials:
+            with self.subTest(output=special):
+                before = os.lstat(special)
+                result = run(TOOL, "in.exe", "--base-name", "Acme", "-o", special)
+                self.assertEqual((result.returncode, sorted(os.listdir())), (1, sorted(["in.exe"] + specials)))
+                self.assertIn("cannot write " + special, result.stderr)
+                self.assertEqual((os.lstat(special).st_mode, os.lstat(special).st_ino), (before.st_mode, before.st_ino))
+        os.symlink("in.exe", "link.exe")
+        self.assertEqual(run(TOOL, "link.exe", "--base-name", "Acme", "-o", "link.exe").returncode, 0)
+        self.assertEqual((os.path.islink("link.exe"), show("in.exe")["base-name"]), (True, "Acme"))
+        self.assertEqual(stat.S_IMODE(os.stat("in.exe").st_mode), 0o444)
+
+    def test_command_line_mistakes(self):
+        for args, status, message in [(["--base-name"], 2, "--base-name needs a value"),
+                                      (["", "--show"], 2, 'an empty argument ("")'),
+                                      (["--show", "--icon", "x.ico"], 2, "--show changes nothing"),
+                                      (["--base-name", "\u00e9" * 124, "-o", "out.exe"], 1, "must be printable ASCII"),
+                                      (["--file-version", "1.2.3.70000", "-o", "out.exe"], 1, "is not a version"),
+                                      (["--icon", TOOL, "-o", "out.exe"], 1, "is not an icon file")]:
+            with self.subTest(args=args):
+                result = run(TOOL, EXES[0], *args) if args[0] else run(TOOL, *args)
+                self.assertEqual((result.returncode, os.listdir()), (status, []), result.stderr)
+                self.assertIn(message, result.stderr)
 
     def test_names_judged_as_at_configure_time(self):
         configure_check = SOURCE + "/tests/pe/check_base_name.cmake"

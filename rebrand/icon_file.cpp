@@ -1,0 +1,47 @@
+#include "icon_file.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "setup_resources.h"
+
+namespace rebrand {
+
+std::vector<IconImageData> ReadIconFile(const Bytes& file)
+{
+    using pe::Get16;
+    using pe::Get32;
+    if (file.size() < 6 || Get16(file, 0) != 0 || Get16(file, 2) != 1)
+        throw Refusal("is not an icon file (no icon directory)");
+    uint32_t count = Get16(file, 4);
+    uint64_t directoryEnd = 6 + 16ull * count;
+    if (count == 0) throw Refusal("is an icon file without images");
+    if (file.size() < directoryEnd) throw Refusal("is an icon file whose directory is truncated");
+
+    std::vector<IconImageData> images;
+    std::vector<std::pair<uint64_t, uint64_t> > spans;
+    for (uint32_t i = 0; i < count; ++i) {
+        uint64_t at = 6 + 16ull * i;
+        uint32_t size = Get32(file, at + 8), offset = Get32(file, at + 12);
+        std::string what = "image " + std::to_string(i + 1) + " of the icon file";
+        if (size == 0 || offset < directoryEnd || offset > file.size() || size > file.size() - offset)
+            throw Refusal(what + " lies outside the file (truncated or malformed)");
+        spans.push_back(std::make_pair(static_cast<uint64_t>(offset), static_cast<uint64_t>(offset) + size));
+        IconImageData image;
+        image.data.assign(file.begin() + offset, file.begin() + offset + size);
+        setup::IconImage described = setup::DescribeIconImage(image.data, what);
+        std::memcpy(image.entry, &file[at], 12);  // the group entry is the directory entry without its offset
+        // Planes and bit count where the directory leaves them out, as PNG images' often do.
+        if (Get16(file, at + 4) == 0 && Get16(file, at + 6) == 0) {
+            image.entry[4] = 1;
+            image.entry[6] = static_cast<unsigned char>(described.bits);
+        }
+        images.push_back(image);
+    }
+    std::sort(spans.begin(), spans.end());
+    for (size_t i = 1; i < spans.size(); ++i)
+        if (spans[i].first < spans[i - 1].second) throw Refusal("the icon file's images overlap (malformed)");
+    return images;
+}
+
+}  // namespace rebrand

@@ -1,0 +1,356 @@
+#include "resource_writer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "setup_resources.h"
+#include "version_writer.h"
+
+namespace rebrand {
+namespace {
+
+using pe::Get16;
+using pe::Get32;
+using pe::Get64;
+using pe::Put16;
+using pe::Put32;
+
+const uint32_t kInitializedData = 0x40;
+
+uint64_t AlignUp(uint64_t v, uint64_t alignment) { return (v + alignment - 1) / alignment * alignment; }
+
+// The resource tree as the writer changes it: entries are found, added (in
+// the order of their ids, after the named ones) and taken away; what is no
+// longer reachable from the root is left out of the new section.
+class TreeEditor {
+public:
+    explicit TreeEditor(pe::Tree& tree) : tree_(tree) {}
+
+    pe::Leaf* Find(uint32_t type, uint32_t id, uint32_t language)
+    {
+        return const_cast<pe::Leaf*>(static_cast<const pe::Tree&>(tree_).Find(type, id, language));
+    }
+
+    void Set(uint32_t type, uint32_t id, uint32_t language, const Bytes& data, uint32_t codePage)
+    {
+        size_t names = Child(0, type), languages = Child(names, id);
+        pe::Entry* entry = Entry(languages, language);
+        if (!entry) {
+            tree_.leaves.push_back(pe::Leaf());
+            entry = Add(languages, language, true, tree_.leaves.size() - 1);
+        }
+        pe::Leaf& leaf = tree_.leaves[entry->child];
+        leaf.data = data;
+        leaf.codePage = codePage;
+        leaf.reserved = 0;
+    }
+
+    void Remove(uint32_t type, uint32_t id, uint32_t language)
+    {
+        pe::Entry* t = Entry(0, type);
+        pe::Entry* n = t ? Entry(t->child, id) : nullptr;
+        if (!n || !Entry(n->child, language)) return;
+        Drop(n->child, language);
+        if (tree_.dirs[n->child].entries.empty()) Drop(t->child, id);
+        if (tree_.dirs[t->child].entries.empty()) Drop(0, type);
+    }
+
+private:
+    pe::Entry* Entry(size_t dir, uint32_t id)
+    {
+        std::vector<pe::Entry>& entries = tree_.dirs[dir].entries;
+        for (size_t i = 0; i < entries.size(); ++i)
+            if (entries[i].name == id) return &entries[i];
+        return nullptr;
+    }
+
+    pe::Entry* Add(size_t dir, uint32_t id, bool leaf, size_t child)
+    {
+        std::vector<pe::Entry>& entries = tree_.dirs[dir].entries;
+        size_t at = tree_.dirs[dir].named;
+        while (at < entries.size() && entries[at].name < id) ++at;
+        pe::Entry entry = {id, Bytes(), leaf, child};
+        return &*entries.insert(entries.begin() + at, entry);
+    }
+
+    // The directory under entry id of dir, made if missing.
+    size_t Child(size_t dir, uint32_t id)
+    {
+        if (pe::Entry* found = Entry(dir, id)) return found->child;
+        pe::Directory made;
+        made.head = tree_.dirs[dir].head;
+        made.named = 0;
+        tree_.dirs.push_back(made);
+        return Add(dir, id, false, tree_.dirs.size() - 1)->child;
+    }
+
+    void Drop(size_t dir, uint32_t id)
+    {
+        std::vector<pe::Entry>& entries = tree_.dirs[dir].entries;
+        for (size_t i = 0; i < entries.size(); ++i)
+            if (entries[i].name == id) {
+                entries.erase(entries.begin() + i);
+                return;
+            }
+    }
+
+    pe::Tree& tree_;
+};
+
+// The directories and the data of the tree in the order the GNU linker lays
+// them out: depth first from the root.
+void Walk(const pe::Tree& tree, size_t dir, std::vector<size_t>& dirs, std::vector<size_t>& leaves)
+{
+    dirs.push_back(dir);
+    for (size_t k = 0; k < tree.dirs[dir].entries.size(); ++k) {
+        const pe::Entry& e = tree.dirs[dir].entries[k];
+        if (e.leaf) leaves.push_back(e.child);
+        else Walk(tree, e.child, dirs, leaves);
+    }
+}
+
+// Directories, entry names, data entries, then the data 8-byte aligned: the
+// layout of the GNU linker, so the same resources give the same section.
+Bytes Layout(const pe::Tree& tree, uint32_t va)
+{
+    std::vector<size_t> dirs, leaves;
+    Walk(tree, 0, dirs, leaves);
+    std::vector<uint64_t> dirAt(tree.dirs.size()), leafAt(tree.leaves.size()), labelAt, dataAt;
+    uint64_t size = 0;
+    for (size_t i : dirs) {
+        dirAt[i] = size;
+        size += 16 + 8 * tree.dirs[i].entries.size();
+    }
+    for (size_t i : dirs)
+        for (const pe::Entry& e : tree.dirs[i].entries) {
+            labelAt.push_back(size);
+            size += e.label.size();
+        }
+    size = AlignUp(size, 4);
+    for (size_t i : leaves) {
+        leafAt[i] = size;
+        size += 16;
+    }
+    for (size_t i : leaves) {
+        dataAt.push_back(size = AlignUp(size, 8));
+        size += tree.leaves[i].data.size();
+    }
+    if (va + size > 0xffffffffu) throw Refusal("the rebuilt resources do not fit in the address space");
+
+    Bytes out(static_cast<size_t>(size));
+    size_t label = 0;
+    for (size_t i : dirs) {
+        const pe::Directory& dir = tree.dirs[i];
+        std::memcpy(&out[dirAt[i]], dir.head.data(), 12);
+        Put16(out, dirAt[i] + 12, dir.named);
+        Put16(out, dirAt[i] + 14, static_cast<uint32_t>(dir.entries.size() - dir.named));
+        for (size_t k = 0; k < dir.entries.size(); ++k, ++label) {
+            const pe::Entry& e = dir.entries[k];
+            uint64_t at = dirAt[i] + 16 + 8 * k;
+            Put32(out, at, e.name == pe::kNamed ? pe::kNamed | labelAt[label] : e.name);
+            if (!e.label.empty()) std::memcpy(&out[labelAt[label]], e.label.data(), e.label.size());
+            Put32(out, at + 4, e.leaf ? leafAt[e.child] : pe::kNamed | dirAt[e.child]);
+        }
+    }
+    for (size_t k = 0; k < leaves.size(); ++k) {
+        const pe::Leaf& leaf = tree.leaves[leaves[k]];
+        uint64_t at = leafAt[leaves[k]];
+        Put32(out, at, va + dataAt[k]);
+        Put32(out, at + 4, leaf.data.size());
+        Put32(out, at + 8, leaf.codePage);
+        Put32(out, at + 12, leaf.reserved);
+        if (!leaf.data.empty()) std::memcpy(&out[dataAt[k]], leaf.data.data(), leaf.data.size());
+    }
+    return out;
+}
+
+// What the rebuild relies on: nothing but the header fields it updates
+// refers to the resource section, or to the sections after it, by address
+// or file offset.
+void CheckRebuildable(const pe::Image& im)
+{
+    const Bytes& f = im.file;
+    const pe::Section& rsrc = im.sections[im.rsrc];
+    if (im.DirRva(pe::kSecurityDir) || im.DirSize(pe::kSecurityDir))
+        throw Refusal("is signed, and a new base name would break its signature: rebrand the unsigned "
+                      "Setup.exe, then sign the result");
+    uint64_t virtualEnd = 0, rawEnd = im.headersEnd;
+    for (size_t i = 0; i < im.sections.size(); ++i) {
+        const pe::Section& s = im.sections[i];
+        if (s.va < virtualEnd) throw Refusal("sections overlap or are out of order in memory (malformed)");
+        virtualEnd = AlignUp(s.End(), im.sectionAlignment);
+        if (!s.rawSize) continue;
+        if (s.rawOffset < rawEnd) throw Refusal("sections overlap or are out of order in the file (malformed)");
+        rawEnd = static_cast<uint64_t>(s.rawOffset) + s.rawSize;
+    }
+    if (f.size() > rawEnd)
+        throw Refusal("has data after its last section (debug symbols or an appended payload); "
+                      "only stripped, unsigned executables can be rebranded");
+    if (Get32(f, im.opt + 56) < virtualEnd) throw Refusal("SizeOfImage does not cover the sections (malformed)");
+
+    uint32_t relocations = im.DirRva(pe::kRelocationDir), relocationSize = im.DirSize(pe::kRelocationDir);
+    for (size_t i = im.rsrc + 1; i < im.sections.size(); ++i)
+        if (!relocationSize || !im.sections[i].Holds(relocations, relocationSize))
+            throw Refusal("section " + im.sections[i].name +
+                          " follows the resource section; only base relocations can be moved to make room");
+    for (int d = 0; d < static_cast<int>(im.dirCount) && d < 16; ++d) {
+        uint64_t end = static_cast<uint64_t>(im.DirRva(d)) + im.DirSize(d);
+        bool moves = d == pe::kRelocationDir && im.DirRva(d) >= rsrc.End();
+        if (d != pe::kResourceDir && d != pe::kSecurityDir && !moves && end > rsrc.va)
+            throw Refusal("data directory " + std::to_string(d) + " lies in or after the resource section");
+    }
+    if (Get32(f, im.opt + 16) >= rsrc.va) throw Refusal("the entry point lies in or after the resource section");
+
+    uint32_t debugSize = im.DirSize(pe::kDebugDir);
+    uint64_t debug = debugSize ? im.Map(im.DirRva(pe::kDebugDir), debugSize, "the debug directory") : 0;
+    for (uint64_t at = debug; at + 28 <= debug + debugSize; at += 28)
+        if (Get32(f, at + 20) >= rsrc.va || (Get32(f, at + 24) && Get32(f, at + 24) >= rsrc.rawOffset))
+            throw Refusal("debug data lies in or after the resource section");
+
+    // No relocation may patch those sections, or point into them.
+    uint64_t base = im.plus ? Get64(f, im.opt + 24) : Get32(f, im.opt + 28);
+    uint64_t table = relocationSize ? im.Map(relocations, relocationSize, "the base relocations") : 0;
+    for (uint64_t block = 0; block + 8 <= relocationSize;) {
+        uint32_t page = Get32(f, table + block), size = Get32(f, table + block + 4);
+        if (size < 8 || size % 2 || size > relocationSize - block)
+            throw Refusal("a base relocation block has a bad size (malformed)");
+        for (uint64_t at = table + block + 8; at < table + block + size; at += 2) {
+            unsigned type = Get16(f, at) >> 12, width = type == 3 ? 4 : type == 10 ? 8 : 0;
+            uint64_t site = static_cast<uint64_t>(page) + (Get16(f, at) & 0xfff);
+            if (type == 0) continue;
+            if (!width) throw Refusal("has base relocations of type " + std::to_string(type) + ", which are not supported");
+            if (site + width > rsrc.va) throw Refusal("a base relocation patches the resource section or what follows");
+            for (size_t i = 0; i < im.rsrc; ++i) {
+                if (!im.sections[i].Holds(site, width)) continue;
+                uint64_t value = im.sections[i].rawOffset + (site - im.sections[i].va);
+                uint64_t target = (width == 4 ? Get32(f, value) : Get64(f, value)) - base;
+                if (target >= rsrc.va && target <= 0xffffffffu)
+                    throw Refusal("code or data points into the resource section or what follows");
+            }
+        }
+        block += size;
+    }
+}
+
+// The optional header's checksum: 16-bit one's complement sum of the file,
+// with the checksum field itself as zero, plus the file's length.
+uint32_t Checksum(const Bytes& b)
+{
+    uint64_t sum = 0;
+    for (size_t i = 0; i < b.size(); i += 2) {
+        sum += b[i] | (i + 1 < b.size() ? b[i + 1] << 8 : 0);
+        sum = (sum & 0xffff) + (sum >> 16);
+    }
+    return static_cast<uint32_t>((sum & 0xffff) + (sum >> 16) + b.size());
+}
+
+void SetBaseName(TreeEditor& editor, const pe::Tree& tree, const std::string& name)
+{
+    const pe::Entry* type = tree.Find(0, setup::kStringType);
+    const pe::Entry* block = type ? tree.Find(type->child, setup::kBaseNameBlock) : nullptr;
+    // Windows might load another language's string 101 instead.
+    if (block && tree.dirs[block->child].entries.size() > 1)
+        throw Refusal("holds string 101 in more languages than 0x0404, and Windows may load another one: "
+                      "not a Setup.exe of this project");
+    Bytes& data = editor.Find(setup::kStringType, setup::kBaseNameBlock, setup::kLanguage)->data;
+    if (name.size() > 0xffff) throw Refusal("the base name is too long for a string table");
+    size_t begin, end;
+    setup::LocateBaseName(data, begin, end);
+    Bytes entry(2 + 2 * name.size());
+    Put16(entry, 0, static_cast<uint32_t>(name.size()));
+    for (size_t i = 0; i < name.size(); ++i) entry[2 + 2 * i] = static_cast<unsigned char>(name[i]);
+    data.erase(data.begin() + begin, data.begin() + end);
+    data.insert(data.begin() + begin, entry.begin(), entry.end());
+}
+
+// Icon group 128 and its images give way to the new ones, numbered from 1
+// past the icons that stay.
+void SetIcon(TreeEditor& editor, const pe::Tree& tree, const std::vector<IconImageData>& images)
+{
+    if (images.empty() || images.size() > 0xffff) throw Refusal("an icon needs between 1 and 65535 images");
+    const pe::Leaf* group = tree.Find(setup::kIconGroupType, setup::kIconGroupId, setup::kLanguage);
+    if (!group) throw Refusal("holds no icon group 128: not a Setup.exe of this project");
+    if (group->data.size() < 6 || group->data.size() < 6 + 14ull * Get16(group->data, 4))
+        throw Refusal("icon group 128 is truncated (malformed)");
+    uint32_t codePage = group->codePage;
+    for (uint32_t i = 0; i < Get16(group->data, 4); ++i)
+        editor.Remove(setup::kIconType, Get16(group->data, 6 + 14 * i + 12), setup::kLanguage);
+    Bytes newGroup(6 + 14 * images.size());
+    Put16(newGroup, 2, 1);
+    Put16(newGroup, 4, static_cast<uint32_t>(images.size()));
+    uint32_t id = 0;
+    for (size_t i = 0; i < images.size(); ++i) {
+        do ++id;
+        while (editor.Find(setup::kIconType, id, setup::kLanguage) != nullptr);
+        if (id > 0xffff) throw Refusal("no icon numbers are left for the new images");
+        editor.Set(setup::kIconType, id, setup::kLanguage, images[i].data, codePage);
+        std::memcpy(&newGroup[6 + 14 * i], images[i].entry, 12);
+        Put16(newGroup, 6 + 14 * i + 12, id);
+    }
+    editor.Set(setup::kIconGroupType, setup::kIconGroupId, setup::kLanguage, newGroup, codePage);
+}
+
+void SetExecutionLevel(TreeEditor& editor, const std::string& level)
+{
+    pe::Leaf* manifest = editor.Find(setup::kManifestType, setup::kManifestId, setup::kLanguage);
+    if (!manifest) throw Refusal("holds no application manifest, so it has no execution level to set");
+    size_t begin, end;
+    setup::LocateExecutionLevel(manifest->data, begin, end);
+    manifest->data.erase(manifest->data.begin() + begin, manifest->data.begin() + end);
+    manifest->data.insert(manifest->data.begin() + begin, level.begin(), level.end());
+}
+
+}  // namespace
+
+Bytes Rebrand(const Bytes& image, const Changes& changes)
+{
+    pe::Image im(image);
+    pe::Tree tree = pe::ReadResources(im);
+    setup::ReadBaseName(tree);  // refuses an executable that is not ours
+    CheckRebuildable(im);
+    const pe::Tree read = tree;
+    TreeEditor editor(tree);
+    if (changes.setBaseName) SetBaseName(editor, read, changes.baseName);
+    if (changes.setIcon) SetIcon(editor, read, changes.icon);
+    if (!changes.executionLevel.empty()) SetExecutionLevel(editor, changes.executionLevel);
+    if (!changes.versionStrings.empty() || changes.setFileVersion || changes.setProductVersion) {
+        pe::Leaf* version = editor.Find(setup::kVersionType, setup::kVersionId, setup::kLanguage);
+        if (!version) throw Refusal("holds no version block (1 in language 0x0404) to set");
+        version->data = EditVersion(version->data, changes);
+    }
+
+    const pe::Section& rsrc = im.sections[im.rsrc];
+    Bytes section = Layout(tree, rsrc.va);
+    uint64_t raw = AlignUp(section.size(), im.fileAlignment);
+    uint64_t oldImage = Get32(image, im.opt + 56);
+    uint64_t newImage = oldImage + AlignUp(rsrc.va + section.size(), im.sectionAlignment)
+                        - AlignUp(rsrc.End(), im.sectionAlignment);
+    if (newImage > 0xffffffffu || image.size() - rsrc.rawSize + raw > 0xffffffffu)
+        throw Refusal("the rebuilt image would be too large");
+    uint64_t moveBy = newImage - oldImage, shiftBy = raw - rsrc.rawSize;  // modulo 2^64: may shrink
+
+    Bytes out(image.begin(), image.begin() + rsrc.rawOffset);
+    out.insert(out.end(), section.begin(), section.end());
+    out.resize(rsrc.rawOffset + raw);
+    out.insert(out.end(), image.begin() + rsrc.rawOffset + rsrc.rawSize, image.end());
+
+    Put32(out, rsrc.header + 8, section.size());
+    Put32(out, rsrc.header + 16, raw);
+    for (size_t i = im.rsrc + 1; i < im.sections.size(); ++i) {
+        Put32(out, im.sections[i].header + 12, im.sections[i].va + moveBy);
+        if (im.sections[i].rawSize) Put32(out, im.sections[i].header + 20, im.sections[i].rawOffset + shiftBy);
+    }
+    Put32(out, im.dirs + 8 * pe::kResourceDir + 4, section.size());
+    if (im.DirSize(pe::kRelocationDir) && im.DirRva(pe::kRelocationDir) >= rsrc.End())
+        Put32(out, im.dirs + 8 * pe::kRelocationDir, im.DirRva(pe::kRelocationDir) + moveBy);
+    Put32(out, im.opt + 56, newImage);
+    // SizeOfInitializedData, where it counts the section: linkers differ.
+    uint64_t initialized = Get32(image, im.opt + 8);
+    if ((rsrc.flags & kInitializedData) && initialized >= rsrc.rawSize && initialized + shiftBy <= 0xffffffffu)
+        Put32(out, im.opt + 8, initialized + shiftBy);
+    Put32(out, im.opt + 64, 0);
+    Put32(out, im.opt + 64, Checksum(out));
+    return out;
+}
+
+}  // namespace rebrand

@@ -1,0 +1,170 @@
+#include "pe_image.h"
+
+#include <cstring>
+#include <set>
+
+namespace pe {
+namespace {
+
+void Need(const Bytes& file, uint64_t at, uint64_t size, const std::string& what)
+{
+    if (at > file.size() || size > file.size() - at)
+        throw Refusal(what + " lies outside the file (truncated or malformed)");
+}
+
+bool PowerOfTwo(uint32_t v) { return v && !(v & (v - 1)); }
+
+class TreeReader {
+public:
+    TreeReader(const Image& im, Tree& tree) : f_(im.file), section_(im.sections[im.rsrc]), tree_(tree)
+    {
+        ReadDirectory(0, 0);
+    }
+
+private:
+    // Every part of a sound tree lies in the section, apart from the others:
+    // this bounds the work, however the offsets are chained.
+    void Take(uint64_t offset, uint64_t size, const char* what)
+    {
+        if (offset > section_.Readable() || size > section_.Readable() - offset)
+            throw Refusal(std::string("a resource ") + what + " lies outside the resource section (malformed)");
+        used_ += size;
+        if (used_ > section_.Readable())
+            throw Refusal("the resource tree is larger than its section: its parts overlap (malformed)");
+    }
+    uint64_t At(uint64_t offset) const { return section_.rawOffset + offset; }
+
+    size_t ReadDirectory(uint32_t offset, int level)
+    {
+        if (!seen_.insert(offset).second) throw Refusal("the resource tree loops or shares a directory (malformed)");
+        Take(offset, 16, "directory");
+        uint32_t named = Get16(f_, At(offset) + 12), count = named + Get16(f_, At(offset) + 14);
+        Take(offset + 16ull, 8ull * count, "directory");
+        size_t index = tree_.dirs.size();
+        tree_.dirs.push_back(Directory());
+        tree_.dirs[index].head.assign(f_.begin() + At(offset), f_.begin() + At(offset) + 12);
+        tree_.dirs[index].named = static_cast<uint16_t>(named);
+        for (uint32_t k = 0; k < count; ++k) {
+            uint64_t at = At(offset) + 16 + 8ull * k;
+            Entry e;
+            e.name = Get32(f_, at);
+            uint32_t target = Get32(f_, at + 4);
+            if (((e.name & kNamed) != 0) != (k < named))
+                throw Refusal("a resource directory mixes named and numbered entries (malformed)");
+            if (e.name & kNamed) {
+                uint32_t label = e.name & ~kNamed;
+                Take(label, 2, "name");
+                uint32_t length = Get16(f_, At(label));
+                Take(label + 2ull, 2ull * length, "name");
+                e.label.assign(f_.begin() + At(label), f_.begin() + At(label) + 2 + 2 * length);
+                e.name = kNamed;
+            }
+            if ((level < 2) != ((target & kNamed) != 0))
+                throw Refusal("the resource tree is not three levels deep: type, name, language (malformed)");
+            e.leaf = level == 2;
+            e.child = e.leaf ? ReadLeaf(target) : ReadDirectory(target & ~kNamed, level + 1);
+            tree_.dirs[index].entries.push_back(e);
+        }
+        return index;
+    }
+
+    size_t ReadLeaf(uint32_t offset)
+    {
+        Take(offset, 16, "data entry");
+        uint32_t rva = Get32(f_, At(offset)), size = Get32(f_, At(offset) + 4);
+        if (rva < section_.va) throw Refusal("resource data lies outside the resource section (malformed)");
+        Take(rva - section_.va, size, "data block");
+        Leaf leaf;
+        leaf.data.assign(f_.begin() + At(rva - section_.va), f_.begin() + At(rva - section_.va) + size);
+        leaf.codePage = Get32(f_, At(offset) + 8);
+        leaf.reserved = Get32(f_, At(offset) + 12);
+        tree_.leaves.push_back(leaf);
+        return tree_.leaves.size() - 1;
+    }
+
+    const Bytes& f_;
+    const Section& section_;
+    Tree& tree_;
+    uint64_t used_ = 0;
+    std::set<uint32_t> seen_;
+};
+
+}  // namespace
+
+Image::Image(const Bytes& f) : file(f)
+{
+    if (f.size() < 64 || f[0] != 'M' || f[1] != 'Z') throw Refusal("not a PE file (no MZ header)");
+    uint32_t pe = Get32(f, 0x3c);
+    Need(f, pe, 24, "the PE header");
+    if (std::memcmp(&f[pe], "PE\0\0", 4) != 0) throw Refusal("not a PE file (no PE signature)");
+    uint32_t count = Get16(f, pe + 6), optSize = Get16(f, pe + 20);
+    opt = pe + 24;
+    Need(f, opt, optSize, "the optional header");
+    uint32_t magic = optSize >= 2 ? Get16(f, opt) : 0;
+    if (magic != 0x10b && magic != 0x20b) throw Refusal("not a PE32 or PE32+ image (optional header magic)");
+    plus = magic == 0x20b;
+    uint32_t fixed = plus ? 112 : 96;
+    if (optSize < fixed) throw Refusal("the optional header is too short (malformed)");
+    dirCount = Get32(f, opt + fixed - 4);
+    if (dirCount > (optSize - fixed) / 8) throw Refusal("the data directories overrun the optional header (malformed)");
+    dirs = opt + fixed;
+    sectionAlignment = Get32(f, opt + 32);
+    fileAlignment = Get32(f, opt + 36);
+    if (!PowerOfTwo(sectionAlignment) || !PowerOfTwo(fileAlignment) || fileAlignment > 0x10000 ||
+        fileAlignment > sectionAlignment)
+        throw Refusal("bad alignment: powers of two, the file's at most 64 KiB and the section's (malformed)");
+    uint64_t table = opt + optSize;
+    Need(f, table, 40ull * count, "the section table");
+    headersEnd = table + 40ull * count;
+    for (uint32_t i = 0; i < count; ++i) {
+        Section s;
+        s.header = table + 40ull * i;
+        s.name.assign(reinterpret_cast<const char*>(&f[s.header]), 8);
+        s.name = s.name.c_str();
+        for (size_t k = 0; k < s.name.size(); ++k)  // it may end up in a message
+            if (s.name[k] < ' ' || s.name[k] > '~') s.name[k] = '?';
+        s.virtualSize = Get32(f, s.header + 8);
+        s.va = Get32(f, s.header + 12);
+        s.rawSize = Get32(f, s.header + 16);
+        s.rawOffset = Get32(f, s.header + 20);
+        s.flags = Get32(f, s.header + 36);
+        if (s.rawSize) Need(f, s.rawOffset, s.rawSize, "the data of section " + s.name);
+        sections.push_back(s);
+    }
+    uint32_t rva = DirRva(kResourceDir);
+    if (!rva) throw Refusal("has no resources: not a Setup.exe of this project");
+    for (rsrc = 0; rsrc < count && sections[rsrc].va != rva; ++rsrc) {
+    }
+    if (rsrc == count) throw Refusal("the resource directory does not start a section (malformed)");
+}
+
+uint64_t Image::Map(uint64_t rva, uint64_t size, const char* what) const
+{
+    for (size_t i = 0; i < sections.size(); ++i)
+        if (sections[i].Holds(rva, size)) return sections[i].rawOffset + (rva - sections[i].va);
+    throw Refusal(std::string(what) + " lies outside the sections' data (malformed)");
+}
+
+const Entry* Tree::Find(size_t dir, uint32_t id) const
+{
+    for (size_t i = 0; i < dirs[dir].entries.size(); ++i)
+        if (dirs[dir].entries[i].name == id) return &dirs[dir].entries[i];
+    return nullptr;
+}
+
+const Leaf* Tree::Find(uint32_t type, uint32_t id, uint32_t language) const
+{
+    const Entry* t = Find(0, type);
+    const Entry* n = t ? Find(t->child, id) : nullptr;
+    const Entry* l = n ? Find(n->child, language) : nullptr;
+    return l ? &leaves[l->child] : nullptr;
+}
+
+Tree ReadResources(const Image& image)
+{
+    Tree tree;
+    TreeReader reader(image, tree);
+    return tree;
+}
+
+}  // namespace pe

@@ -1,0 +1,103 @@
+// A PE image as the publisher tools read it: headers, sections and the
+// resource tree, each part checked against the file before it is used, and
+// never changed. Writers (setup-rebrand) build new images from what is read.
+#ifndef TOOLKIT_PE_IMAGE_H
+#define TOOLKIT_PE_IMAGE_H
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace pe {
+
+typedef std::vector<unsigned char> Bytes;
+
+// Why a file cannot be read or rebranded, in words for the user.
+class Refusal : public std::runtime_error {
+public:
+    explicit Refusal(const std::string& why) : std::runtime_error(why) {}
+};
+
+// Little-endian fields; the caller has checked that they lie in the bytes.
+inline uint16_t Get16(const Bytes& b, uint64_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
+inline uint32_t Get32(const Bytes& b, uint64_t at) { return Get16(b, at) | static_cast<uint32_t>(Get16(b, at + 2)) << 16; }
+inline uint64_t Get64(const Bytes& b, uint64_t at) { return Get32(b, at) | static_cast<uint64_t>(Get32(b, at + 4)) << 32; }
+inline void Put16(Bytes& b, uint64_t at, uint32_t v)
+{
+    b[at] = static_cast<unsigned char>(v);
+    b[at + 1] = static_cast<unsigned char>(v >> 8);
+}
+inline void Put32(Bytes& b, uint64_t at, uint64_t v)
+{
+    Put16(b, at, static_cast<uint32_t>(v & 0xffff));
+    Put16(b, at + 2, static_cast<uint32_t>(v >> 16 & 0xffff));
+}
+
+const int kResourceDir = 2, kSecurityDir = 4, kRelocationDir = 5, kDebugDir = 6;
+
+struct Section {
+    uint64_t header;  // file offset of its entry in the section table
+    std::string name;
+    uint32_t va, virtualSize, rawSize, rawOffset, flags;
+    // What the loader maps: a virtual size of 0 stands for the raw size.
+    uint64_t End() const { return static_cast<uint64_t>(va) + (virtualSize ? virtualSize : rawSize); }
+    uint64_t Readable() const { return virtualSize && virtualSize < rawSize ? virtualSize : rawSize; }
+    bool Holds(uint64_t rva, uint64_t size) const
+    {
+        return rva >= va && rva - va <= Readable() && size <= Readable() - (rva - va);
+    }
+};
+
+// The headers of a PE32 or PE32+ image with a resource section.
+struct Image {
+    explicit Image(const Bytes& file);  // throws Refusal
+
+    const Bytes& file;
+    uint64_t opt = 0, dirs = 0;  // file offsets: optional header, data directories
+    uint32_t dirCount = 0, sectionAlignment = 0, fileAlignment = 0;
+    bool plus = false;  // PE32+
+    uint64_t headersEnd = 0;
+    std::vector<Section> sections;
+    size_t rsrc = 0;  // the resource section
+
+    uint32_t DirRva(int i) const { return i < static_cast<int>(dirCount) ? Get32(file, dirs + 8 * i) : 0; }
+    uint32_t DirSize(int i) const { return i < static_cast<int>(dirCount) ? Get32(file, dirs + 8 * i + 4) : 0; }
+    // File offset of size bytes at rva, all in one section's data.
+    uint64_t Map(uint64_t rva, uint64_t size, const char* what) const;
+};
+
+// The resource tree: directories of types, names and languages, then data.
+struct Entry {
+    uint32_t name;  // an id, or kNamed for a named entry
+    Bytes label;    // a named entry's name: length, then UTF-16 characters
+    bool leaf;      // on the last level (languages), whose entries lead to data
+    size_t child;   // index into Tree::dirs, or Tree::leaves for a leaf
+};
+const uint32_t kNamed = 0x80000000u;
+struct Directory {
+    Bytes head;  // characteristics, time stamp, version
+    uint16_t named;
+    std::vector<Entry> entries;
+};
+struct Leaf {
+    Bytes data;
+    uint32_t codePage, reserved;
+};
+struct Tree {
+    std::vector<Directory> dirs;  // the root first, then depth first
+    std::vector<Leaf> leaves;
+
+    // The entry with this id in directory dir, or NULL.
+    const Entry* Find(size_t dir, uint32_t id) const;
+    // The data of resource type/id in language, or NULL.
+    const Leaf* Find(uint32_t type, uint32_t id, uint32_t language) const;
+};
+
+// Reads the resource section's tree; throws Refusal for a tree that is not
+// three levels deep, loops, overlaps itself or leaves its section.
+Tree ReadResources(const Image& image);
+
+}  // namespace pe
+
+#endif

@@ -1,0 +1,62 @@
+// The publisher tools' one seam with the platform: the command line, the
+// console and files. Names and text are UTF-8 throughout the tools; on Windows
+// this seam speaks UTF-16 to the system, so any name Windows allows works and
+// nothing passes through the ANSI code page.
+#ifndef TOOLKIT_SYSTEM_H
+#define TOOLKIT_SYSTEM_H
+
+#include <string>
+#include <vector>
+
+namespace toolkit {
+
+typedef std::vector<unsigned char> Bytes;
+
+// Each tool defines this; the platform's entry point calls it with the
+// arguments after the program's name.
+int ToolMain(const std::vector<std::string>& args);
+
+// Writes UTF-8 text to standard output or standard error: on a Windows
+// console as characters, elsewhere as the bytes.
+void Print(const std::string& text);
+void PrintError(const std::string& text);
+// Whether everything printed to standard output reached it.
+bool OutputWritten();
+
+enum FileKind { kNoFile, kRegularFile, kDirectory, kOtherFile };
+// What path names, symbolic links followed: nothing, a regular file, a
+// directory, or anything else (a device, a FIFO, a socket).
+FileKind KindOf(const std::string& path);
+
+// The file a write to path reaches: path itself, or the last name its
+// symbolic links lead to (which need not exist yet).
+std::string ResolveLinks(const std::string& path);
+
+// Each returns "" when it worked, else why not, in the system's words.
+std::string ReadFile(const std::string& path, size_t limit, Bytes& data);
+// Creates path, which must not exist yet, and writes data to it. Sets taken
+// when something of that name is already there.
+std::string CreateNewFile(const std::string& path, const Bytes& data, bool& taken);
+// Renames from to to, replacing a file that is there.
+std::string RenameOver(const std::string& from, const std::string& to);
+std::string RemoveFile(const std::string& path);
+// The access permissions of a regular file (on Windows, whether it is
+// read-only); false for anything else.
+bool PermissionsOf(const std::string& path, unsigned& permissions);
+std::string SetPermissions(const std::string& path, unsigned permissions);
+
+struct FolderEntry {
+    std::string name;
+    bool directory;
+};
+// The entries of a folder, without "." and "..", in no particular order.
+std::string ListFolder(const std::string& path, std::vector<FolderEntry>& entries);
+
+// The folder part of path, for a file to be written beside it ("" for none).
+std::string FolderOf(const std::string& path);
+// folder and name joined with the platform's separator.
+std::string JoinPath(const std::string& folder, const std::string& name);
+
+}  // namespace toolkit
+
+#endif

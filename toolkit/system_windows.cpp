@@ -1,0 +1,205 @@
+// The tools on Windows: Unicode programs. The command line, file names and
+// console text go through the wide-character API, so that a name the ANSI
+// code page cannot spell (a Cyrillic folder under code page 1252) works, and
+// none is ever changed into a look-alike.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include "system.h"
+#include "text.h"
+
+namespace toolkit {
+namespace {
+
+std::wstring Wide(const std::string& utf8)
+{
+    std::u16string text;
+    Utf8ToUtf16(utf8, text);  // the tools' names came from the wide API or are ASCII
+    return std::wstring(text.begin(), text.end());
+}
+
+std::string Narrow(const wchar_t* wide, size_t length)
+{
+    std::string utf8;
+    Utf16ToUtf8(std::u16string(wide, wide + length), utf8);
+    return utf8;
+}
+
+// The system's message for an error code, without its line break.
+std::string Error(DWORD code = GetLastError())
+{
+    wchar_t* text = NULL;
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                      FORMAT_MESSAGE_IGNORE_INSERTS,
+                                  NULL, code, 0, reinterpret_cast<wchar_t*>(&text), 0, NULL);
+    std::string message = length ? Narrow(text, length) : "error " + std::to_string(code);
+    LocalFree(text);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' || message.back() == ' '))
+        message.pop_back();
+    return message;
+}
+
+bool g_outputFailed = false;
+
+// A console takes characters; a pipe or a file gets UTF-8 bytes.
+void WriteTo(DWORD which, const std::string& text)
+{
+    HANDLE handle = GetStdHandle(which);
+    DWORD mode, written = 0;
+    bool ok;
+    if (GetConsoleMode(handle, &mode)) {
+        std::wstring wide = Wide(text);
+        ok = WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, NULL) != 0;
+    } else {
+        ok = WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, NULL) && written == text.size();
+    }
+    if (!ok && which == STD_OUTPUT_HANDLE) g_outputFailed = true;
+}
+
+HANDLE OpenExisting(const std::string& path, DWORD access)
+{
+    return CreateFileW(Wide(path).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                       OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+}
+
+}  // namespace
+
+void Print(const std::string& text) { WriteTo(STD_OUTPUT_HANDLE, text); }
+void PrintError(const std::string& text) { WriteTo(STD_ERROR_HANDLE, text); }
+bool OutputWritten() { return !g_outputFailed; }
+
+FileKind KindOf(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? kNoFile : kOtherFile;
+    }
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) return kDirectory;
+    // Devices (NUL, CON, COM1) have attributes too: only a disk file is a file.
+    HANDLE file = OpenExisting(path, 0);
+    if (file == INVALID_HANDLE_VALUE) return kOtherFile;
+    DWORD type = GetFileType(file);
+    CloseHandle(file);
+    return type == FILE_TYPE_DISK ? kRegularFile : kOtherFile;
+}
+
+std::string ResolveLinks(const std::string& path)
+{
+    DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return path;
+    HANDLE file = OpenExisting(path, 0);
+    if (file == INVALID_HANDLE_VALUE) return path;
+    wchar_t final[32768];
+    DWORD length = GetFinalPathNameByHandleW(file, final, 32768, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    CloseHandle(file);
+    if (length == 0 || length >= 32768) return path;
+    std::wstring resolved(final, length);
+    // \\?\C:\... and \\?\UNC\server\share\...
+    if (resolved.compare(0, 8, L"\\\\?\\UNC\\") == 0) resolved = L"\\\\" + resolved.substr(8);
+    else if (resolved.compare(0, 4, L"\\\\?\\") == 0) resolved = resolved.substr(4);
+    return Narrow(resolved.data(), resolved.size());
+}
+
+std::string ReadFile(const std::string& path, size_t limit, Bytes& data)
+{
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE) return Error();
+    unsigned char chunk[65536];
+    DWORD got = 0;
+    BOOL ok;
+    while ((ok = ::ReadFile(file, chunk, sizeof chunk, &got, NULL)) && got > 0 && data.size() <= limit)
+        data.insert(data.end(), chunk, chunk + got);
+    std::string error = ok ? "" : Error();
+    CloseHandle(file);
+    return error;
+}
+
+std::string CreateNewFile(const std::string& path, const Bytes& data, bool& taken)
+{
+    std::wstring name = Wide(path);
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
+    taken = file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS;
+    if (file == INVALID_HANDLE_VALUE) return Error();
+    DWORD written = 0;
+    bool ok = WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, NULL) && written == data.size();
+    std::string error = ok ? "" : Error();
+    if (!CloseHandle(file) && error.empty()) error = Error();
+    if (!error.empty()) DeleteFileW(name.c_str());
+    return error;
+}
+
+std::string RenameOver(const std::string& from, const std::string& to)
+{
+    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+               ? ""
+               : Error();
+}
+
+std::string RemoveFile(const std::string& path) { return DeleteFileW(Wide(path).c_str()) ? "" : Error(); }
+
+bool PermissionsOf(const std::string& path, unsigned& permissions)
+{
+    DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return false;
+    permissions = attributes & FILE_ATTRIBUTE_READONLY;
+    return true;
+}
+
+std::string SetPermissions(const std::string& path, unsigned permissions)
+{
+    DWORD attributes = GetFileAttributesW(Wide(path).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return Error();
+    attributes = (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) | permissions;
+    return SetFileAttributesW(Wide(path).c_str(), attributes) ? "" : Error();
+}
+
+std::string ListFolder(const std::string& path, std::vector<FolderEntry>& entries)
+{
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Wide(JoinPath(path, "*")).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return Error();
+    do {
+        std::string name = Narrow(found.cFileName, wcslen(found.cFileName));
+        if (name != "." && name != "..")
+            entries.push_back(FolderEntry{name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+    } while (FindNextFileW(search, &found));
+    DWORD error = GetLastError();
+    FindClose(search);
+    return error == ERROR_NO_MORE_FILES ? "" : Error(error);
+}
+
+std::string FolderOf(const std::string& path)
+{
+    size_t separator = path.find_last_of("\\/:");
+    if (separator == std::string::npos) return "";
+    return path.substr(0, separator + (separator == 0 || path[separator] == ':' || (separator == 2 && path[1] == ':')));
+}
+
+std::string JoinPath(const std::string& folder, const std::string& name)
+{
+    if (folder.empty()) return name;
+    char last = folder.back();
+    return last == '\\' || last == '/' || last == ':' ? folder + name : folder + "\\" + name;
+}
+
+}  // namespace toolkit
+
+// The arguments as the user typed them, in UTF-16, never through the ANSI
+// code page (whose best fit would turn an Omega into an O).
+int wmain(int argc, wchar_t** argv)
+{
+    std::vector<std::string> args;
+    for (int i = 1; i < argc; ++i) {
+        std::u16string wide(argv[i], argv[i] + wcslen(argv[i]));
+        std::string utf8;
+        if (!toolkit::Utf16ToUtf8(wide, utf8)) {
+            toolkit::PrintError("argument " + std::to_string(i) + " is not valid Unicode\n");
+            return 2;
+        }
+        args.push_back(utf8);
+    }
+    return toolkit::ToolMain(args);
+}

@@ -1,0 +1,98 @@
+#include "text.h"
+
+#include <cstdio>
+
+namespace toolkit {
+namespace {
+
+// The code point of the UTF-8 sequence at text[at], and its length in n;
+// false for anything else (overlong forms and surrogates included).
+bool DecodeUtf8(const std::string& text, size_t at, char32_t& c, size_t& n)
+{
+    unsigned char b = static_cast<unsigned char>(text[at]);
+    n = b < 0x80 ? 1 : b >= 0xc2 && b < 0xe0 ? 2 : b >= 0xe0 && b < 0xf0 ? 3 : b >= 0xf0 && b < 0xf5 ? 4 : 0;
+    if (n == 0 || text.size() - at < n) return false;
+    c = n == 1 ? b : b & (0x7f >> n);
+    for (size_t i = 1; i < n; ++i) {
+        unsigned char t = static_cast<unsigned char>(text[at + i]);
+        if ((t & 0xc0) != 0x80) return false;
+        c = c << 6 | (t & 0x3f);
+    }
+    static const char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    return c >= kLeast[n] && c <= 0x10ffff && (c < 0xd800 || c > 0xdfff);
+}
+
+void AppendUtf8(std::string& out, char32_t c)
+{
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xc0 | c >> 6);
+        out += static_cast<char>(0x80 | (c & 0x3f));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xe0 | c >> 12);
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3f));
+        out += static_cast<char>(0x80 | (c & 0x3f));
+    } else {
+        out += static_cast<char>(0xf0 | c >> 18);
+        out += static_cast<char>(0x80 | (c >> 12 & 0x3f));
+        out += static_cast<char>(0x80 | (c >> 6 & 0x3f));
+        out += static_cast<char>(0x80 | (c & 0x3f));
+    }
+}
+
+}  // namespace
+
+bool Utf8ToUtf16(const std::string& in, std::u16string& out)
+{
+    out.clear();
+    for (size_t at = 0, n = 0; at < in.size(); at += n) {
+        char32_t c;
+        if (!DecodeUtf8(in, at, c, n)) return false;
+        if (c >= 0x10000) {
+            out += static_cast<char16_t>(0xd800 + ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xdc00 + (c & 0x3ff));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+    }
+    return true;
+}
+
+bool Utf16ToUtf8(const std::u16string& in, std::string& out)
+{
+    out.clear();
+    for (size_t i = 0; i < in.size(); ++i) {
+        char32_t c = in[i];
+        if (c >= 0xd800 && c <= 0xdbff && i + 1 < in.size() && in[i + 1] >= 0xdc00 && in[i + 1] <= 0xdfff)
+            c = 0x10000 + ((c - 0xd800) << 10) + (in[++i] - 0xdc00);
+        else if (c >= 0xd800 && c <= 0xdfff)
+            return false;
+        AppendUtf8(out, c);
+    }
+    return true;
+}
+
+std::string Shown(const std::string& text)
+{
+    std::string shown;
+    for (size_t at = 0, n = 0; at < text.size(); at += n) {
+        char32_t c;
+        char escaped[8];
+        if (!DecodeUtf8(text, at, c, n)) {
+            n = 1;
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(text[at]));
+            shown += escaped;
+        } else if (c == '\\') {
+            shown += "\\\\";
+        } else if (c < 0x20 || (c >= 0x7f && c < 0xa0)) {
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned>(c));
+            shown += c == '\n' ? "\\n" : c == '\t' ? "\\t" : escaped;
+        } else {
+            shown.append(text, at, n);
+        }
+    }
+    return shown;
+}
+
+}  // namespace toolkit
