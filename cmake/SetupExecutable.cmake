@@ -13,6 +13,19 @@ include(cmake/PackageBaseName.cmake)
 setup_check_package_base_name("${SETUP_PACKAGE_BASE_NAME}")
 configure_file(resources/config.h.in resources/config.h @ONLY)
 
+# The run level the manifest asks Windows for. asInvoker: Setup.exe starts
+# without a prompt, and Windows Installer asks for administrator rights itself
+# when a per-machine package starts its changes.
+set(SETUP_EXECUTION_LEVEL "asInvoker" CACHE STRING
+    "Run level of Setup.exe's manifest: asInvoker, highestAvailable or requireAdministrator")
+set_property(CACHE SETUP_EXECUTION_LEVEL PROPERTY STRINGS asInvoker highestAvailable requireAdministrator)
+if(NOT SETUP_EXECUTION_LEVEL MATCHES "^(asInvoker|highestAvailable|requireAdministrator)$")
+  set(refused "${SETUP_EXECUTION_LEVEL}")
+  unset(SETUP_EXECUTION_LEVEL CACHE)  # the next configure without it takes asInvoker again
+  message(FATAL_ERROR "SETUP_EXECUTION_LEVEL \"${refused}\" is none of asInvoker, highestAvailable, requireAdministrator.")
+endif()
+configure_file(resources/setup.manifest.in resources/setup.manifest @ONLY)
+
 if(MINGW)
   # Small, self-contained and byte-for-byte reproducible: no exceptions or
   # RTTI, the C runtime of msvcrt.dll (no MinGW printf), the GCC runtime

@@ -58,6 +58,25 @@ CString ModulePath(HMODULE module)
     }
 }
 
+typedef void(WINAPI* InitCommonControlsProc)();
+
+// The manifest's Common Controls 6 dependency hands the buttons and texts of
+// message boxes, and of Windows Installer's dialogs, to comctl32.dll version
+// 6, which registers them once it is loaded. Vista and later load it when they
+// are first used; Windows XP and Server 2003 do not, and Microsoft asks such a
+// program to load it and call InitCommonControls, or its message boxes may
+// never appear. By name, the load goes to the side-by-side copy the manifest
+// names before any folder is searched. Windows Me and 2000 read no manifest
+// and need none of this (a load by name there could even find a planted copy).
+void LoadCommonControls()
+{
+    DWORD version = AFX_SYS(GetVersion)();
+    if ((version & 0xFF) != 5 || (version >> 8 & 0xFF) == 0) return;
+    HMODULE controls = AFX_SYS(LoadLibraryExA)("comctl32.dll", NULL, 0);
+    FARPROC init = controls != NULL ? AFX_SYS(GetProcAddress)(controls, "InitCommonControls") : NULL;
+    if (init != NULL) AfxProcAs<InitCommonControlsProc>(init)();
+}
+
 // Process-wide set-up that cannot fail.
 void AfxWinInit(CWinApp* app, HINSTANCE instance, LPSTR cmdLine, int cmdShow)
 {
@@ -65,6 +84,7 @@ void AfxWinInit(CWinApp* app, HINSTANCE instance, LPSTR cmdLine, int cmdShow)
     // as an error code, never as a system dialog over the installer.
     AFX_SYS(SetErrorMode)(AFX_SYS(SetErrorMode)(0) | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     RestrictDllSearch();
+    LoadCommonControls();
 
     g_instanceHandle = instance;
     g_resourceHandle = instance;

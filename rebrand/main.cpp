@@ -59,7 +59,8 @@ int Usage(const std::string& problem)
     return 2;
 }
 
-// "1.2.3.4", "1.2" (the rest 0): up to four numbers of at most 65535.
+// "1.2.3.4", "1.2" (the rest 0), "1, 2, 3, 4" as resource scripts write it:
+// up to four numbers of at most 65535.
 bool ParseVersion(const std::string& text, uint16_t (&version)[4])
 {
     size_t at = 0;
@@ -72,7 +73,9 @@ bool ParseVersion(const std::string& text, uint16_t (&version)[4])
         if (digits == 0 || value > 0xffff) return false;
         version[i] = static_cast<uint16_t>(value);
         if (at == text.size()) return true;
-        if (text[at++] != '.') return false;
+        if (text[at] != '.' && text[at] != ',') return false;
+        while (++at < text.size() && text[at] == ' ') {
+        }
     }
     return false;
 }
@@ -121,7 +124,7 @@ std::string ReadChanges(const toolkit::Options& options, rebrand::Changes& chang
         const std::string& text = options.Value(field.option);
         if (!ParseVersion(text, field.version))
             return std::string(field.option) + " \"" + Shown(text) + "\" is not a version: up to four numbers of "
-                   "at most 65535, separated by dots (1.2.0.7)";
+                   "at most 65535, separated by dots (1.2.0.7) or commas";
         field.set = true;
         changes.versionStrings.push_back(std::make_pair(std::u16string(field.key), std::u16string(text.begin(), text.end())));
     }

@@ -109,8 +109,8 @@ void Walk(const pe::Tree& tree, size_t dir, std::vector<size_t>& dirs, std::vect
     }
 }
 
-// Directories, entry names, data entries, then the data 8-byte aligned: the
-// layout of the GNU linker, so the same resources give the same section.
+// Directories, entry names, data entries, then the data, each 8-byte aligned:
+// the layout of the GNU linker, so the same resources give the same section.
 Bytes Layout(const pe::Tree& tree, uint32_t va)
 {
     std::vector<size_t> dirs, leaves;
@@ -135,6 +135,7 @@ Bytes Layout(const pe::Tree& tree, uint32_t va)
         dataAt.push_back(size = AlignUp(size, 8));
         size += tree.leaves[i].data.size();
     }
+    size = AlignUp(size, 8);  // the last data is padded as the others
     if (va + size > 0xffffffffu) throw Refusal("the rebuilt resources do not fit in the address space");
 
     Bytes out(static_cast<size_t>(size));

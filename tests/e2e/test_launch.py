@@ -22,6 +22,18 @@ class EmptyFolder(LauncherTestCase):
                     self.assertMissing(run, caption=caption)
 
 
+class Manifest(LauncherTestCase):
+    """Wine reads Setup.exe's manifest and binds Common Controls 6 to its process, as Windows does."""
+
+    def test_manifest_read_and_common_controls_bound(self):
+        run = self.run_setup(debug="trace+msi,+actctx")
+        self.assertMissing(run)
+        ours = {line.split(":", 1)[0] for line in run.trace.splitlines() if 'name=L"Setup.Launcher"' in line}
+        bound = [line for line in run.trace.splitlines() if line.split(":", 1)[0] in ours and
+                 "loading manifest file" in line and "x86_microsoft.windows.common-controls_6595b64144ccf1df_6.0." in line]
+        self.assertTrue(ours and bound, "no manifest parsed, or Common Controls 6 not bound")
+
+
 class Choice(LauncherTestCase):
     """The user's locale (LC_MESSAGES; the system's follows LANG) picks the package, handed over as the file
     system spells it: its own first, where its package name is a wildcard, then the first the wildcard matches;

@@ -24,8 +24,10 @@ PACKAGE_SOURCE = os.path.join(HERE, "packages", "package.wxs")
 WINE, WINESERVER = "/usr/lib/wine/wine", "/usr/lib/wine/wineserver"
 MISSING = "Unable to continue installation due to file %s is missing"
 VERSIONS = ("win95", "win98", "nt40", "winme", "win2k", "winxp", "win10")  # run as gate-<version>.exe
-VARIANTS = {"rebranded": ["--base-name", "Acme Widgets"], "longest": ["--base-name", "n" * 247],
-            "no-base-name": ["--base-name", "", "--allow-empty"]}
+# Rebranded variants of Setup.exe; face.ico is drawn by make_helpers.
+VARIANTS = {"rebranded": ["--base-name", "Acme Widgets", "--icon", "face.ico", "--company", "Acme \u00c9tudes",
+                          "--product-version", "2.1", "--execution-level", "requireAdministrator"],
+            "longest": ["--base-name", "n" * 247], "no-base-name": ["--base-name", "", "--allow-empty"]}
 
 
 class Config:
@@ -101,7 +103,7 @@ class Session:  # a context manager
         return {wid: title for wid, title in titles.items() if title}
 
     def run(self, folder, exe, name="Setup.exe", args=(), lang="en_US.UTF-8", overrides="mscoree,mshtml=",
-            timeout=180, screenshot=None, again=True, user_lang=None):
+            timeout=180, screenshot=None, again=True, user_lang=None, debug="trace+msi"):
         """Runs exe, copied into folder as name, there; answers each window with Return once box_text has read
         as many boxes. A run with fewer boxes read than windows runs once more: now and then box_text sees none."""
         shutil.copyfile(exe, os.path.join(folder, name))
@@ -110,7 +112,7 @@ class Session:  # a context manager
         with open(log_path, "w") as log:
             process = subprocess.Popen([self.config.wine, self.config.box_text, name] + list(args), cwd=folder,
                                        stdin=subprocess.DEVNULL, stdout=subprocess.PIPE, stderr=log,
-                                       env=self.env(lang, "trace+msi", overrides, user_lang),
+                                       env=self.env(lang, debug, overrides, user_lang),
                                        start_new_session=True)
             reader = threading.Thread(target=collect_boxes, args=(process.stdout, boxes), daemon=True)
             reader.start()
@@ -138,7 +140,7 @@ class Session:  # a context manager
                 process.stdout.close()
         if len(boxes) < len(windows) and again:
             print("box_text did not read a window of %s (%r): running it again" % (name, windows), file=sys.stderr)
-            return self.run(folder, exe, name, args, lang, overrides, timeout, screenshot, False, user_lang)
+            return self.run(folder, exe, name, args, lang, overrides, timeout, screenshot, False, user_lang, debug)
         with open(log_path, errors="replace") as f:
             return Run(exit_code, list(windows.values()), list(boxes.values()), f.read(), timed_out)
 
@@ -288,8 +290,10 @@ def make_helpers(config, rebrand):
     if rebrand:
         for name, exe in config.variants.items():
             os.makedirs(os.path.dirname(exe), exist_ok=True)
+            subprocess.run(["convert", "-size", "256x256", "plasma:", "-define", "icon:auto-resize=256,48,16",
+                            "face.ico"], cwd=os.path.dirname(exe), check=True)
             subprocess.run([rebrand, config.setup_exe, *VARIANTS[name], "-o", exe], check=True,
-                           stdout=subprocess.DEVNULL)
+                           cwd=os.path.dirname(exe), stdout=subprocess.DEVNULL)
 
 
 def prepare(config, rebrand=None):

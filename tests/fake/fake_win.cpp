@@ -54,6 +54,8 @@ UINT WINAPI InstallProduct(LPCSTR path, LPCSTR)
 BOOL WINAPI SetDefaultDllDirectories(DWORD flags) { state().dllSearch = "flags " + std::to_string(flags); return TRUE; }
 BOOL WINAPI SetDllDirectoryA(LPCSTR path) { state().dllSearch = std::string("directory \"") + path + "\""; return TRUE; }
 
+void WINAPI InitCommonControls() { state().libraries.push_back("InitCommonControls"); }
+
 DWORD WINAPI GetCurrentDirectoryW(DWORD size, LPWSTR to) { return CopyOut(state().wideDirectory, to, size); }
 DWORD WINAPI GetShortPathNameW(LPCWSTR, LPWSTR to, DWORD size) { return CopyOut(state().shortDirectory, to, size); }
 
@@ -155,6 +157,7 @@ FARPROC GetProcAddress(HMODULE, LPCSTR name)
     if (proc == "SetDefaultDllDirectories") return Export(state().haveSetDefaultDllDirectories, &SetDefaultDllDirectories);
     if (proc == "SetDllDirectoryA") return Export(state().haveSetDllDirectory, &SetDllDirectoryA);
     if (proc == "GetCurrentDirectoryW") return Export(state().haveWideApi, &GetCurrentDirectoryW);
+    if (proc == "InitCommonControls") return Export(true, &InitCommonControls);
     return Export(state().haveWideApi && proc == "GetShortPathNameW", &GetShortPathNameW);
 }
 

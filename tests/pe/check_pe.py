@@ -5,6 +5,7 @@ import re
 import subprocess
 import sys
 import unittest
+import xml.etree.ElementTree as ET
 
 EXE = None
 
@@ -60,7 +61,7 @@ class Resources(unittest.TestCase):
         self.assertEqual(re.findall(r"^LANGUAGE .*", script, re.M), ["LANGUAGE 4, 1"])
         self.assertEqual(re.findall(r"^(\d+|STRINGTABLE)(?: (\d+|VERSIONINFO))?", script, re.M),
                          [("1", "3"), ("2", "3"), ("3", "3"), ("4", "3"), ("STRINGTABLE", ""), ("128", "14"),
-                          ("1", "VERSIONINFO")])
+                          ("1", "VERSIONINFO"), ("1", "24")])
         self.assertEqual(re.findall(r'^  (\d+), "(.*)"$', script, re.M), [("101", "quelvarine")])
         icons = re.findall(r'"\\(\d{3})\\(\d{3})\\\d{3}\\000", 1, (\d+)', script)  # octal width, height; bits
         self.assertEqual([(int(w, 8), int(h, 8), int(bits)) for w, h, bits in icons],
@@ -74,6 +75,35 @@ class Resources(unittest.TestCase):
                          (fields["FILEVERSION"], fields["PRODUCTVERSION"], "040404B0", "0x404, 1200", "Setup", "setup.exe"),
                          version)
         self.assertLessEqual({"CompanyName", "FileDescription", "LegalCopyright", "ProductName"}, set(fields))
+
+
+class Manifest(unittest.TestCase):
+    """The application manifest, read back by icoutils' wrestool, as Windows reads it."""
+
+    def test_manifest(self):
+        text = subprocess.run(["wrestool", "-x", "--raw", "-t", "24", "-n", "1", EXE], check=True,
+                              stdout=subprocess.PIPE).stdout.decode("utf-8")
+        self.assertNotRegex(text, r"xmlns:|</?\w+:", "namespace prefixes, which Windows XP SP2 mishandles")
+        v1, v3 = "{urn:schemas-microsoft-com:asm.v1}", "{urn:schemas-microsoft-com:asm.v3}"
+        root = ET.fromstring(text.encode("utf-8"))
+        self.assertEqual((root.tag, root.get("manifestVersion")), (v1 + "assembly", "1.0"))
+        controls = root.find(v1 + "dependency/" + v1 + "dependentAssembly/" + v1 + "assemblyIdentity")
+        self.assertEqual({k: controls.get(k) for k in ("type", "name", "version", "processorArchitecture",
+                                                      "publicKeyToken")},
+                         {"type": "win32", "name": "Microsoft.Windows.Common-Controls", "version": "6.0.0.0",
+                          "processorArchitecture": "x86", "publicKeyToken": "6595b64144ccf1df"})
+        level = root.find(v3 + "trustInfo/" + v3 + "security/" + v3 + "requestedPrivileges/" + v3 +
+                          "requestedExecutionLevel")
+        self.assertEqual((level.get("level"), level.get("uiAccess")), ("asInvoker", "false"))
+        # Vista to 8.1, as msiexec.exe: Windows 10 and 11 then report 6.3 to Windows Installer's dialogs in this
+        # process, as they do under msiexec.exe (VersionNT 603).
+        compatibility = "{urn:schemas-microsoft-com:compatibility.v1}"
+        self.assertEqual([entry.get("Id") for entry in root.iter(compatibility + "supportedOS")],
+                         ["{e2011457-1546-43c5-a5fe-008deee3d3f0}", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}",
+                          "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}"])
+        dpi = root.find(v3 + "application/" + v3 + "windowsSettings/"
+                        "{http://schemas.microsoft.com/SMI/2005/WindowsSettings}dpiAware")
+        self.assertEqual(dpi.text, "true")
 
 
 if __name__ == "__main__":

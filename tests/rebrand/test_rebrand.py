@@ -3,6 +3,7 @@
 import collections
 import os
 import pathlib
+import re
 import stat
 import struct
 import subprocess
@@ -71,6 +72,12 @@ class Image:  # a PE image's headers, and where the fields are that setup-rebran
     def checksum(self):  # of a file of even length: the sum of its 16-bit words, carries folded back in
         data = self.put({self.opt + 64: 0})
         return (sum(struct.unpack("<%dH" % (len(data) // 2), data)) - 1) % 0xFFFF + 1 + len(data)
+
+
+def icon_images(data):
+    """[(group entry, image data)] of an .ico file."""
+    entries = [data[at:at + 16] for at in range(6, 6 + 16 * struct.unpack_from("<H", data, 4)[0], 16)]
+    return [(e[:12], data[struct.unpack_from("<I", e, 12)[0]:][:struct.unpack_from("<I", e, 8)[0]]) for e in entries]
 
 
 # What is done to the real Setup.exe | expected message | --show refuses it too (the output is a folder)
@@ -152,6 +159,44 @@ class Rebrand(unittest.TestCase):
                 self.assertEqual((result.returncode, sorted(os.listdir())), (1, ["bad.exe", "taken"]))
                 self.assertIn(message, result.stderr)
                 self.assertEqual(run(TOOL, "bad.exe", "--show").returncode != 0, show_too)
+
+    def test_face_and_execution_level(self):
+        # Every kind of image Windows takes: the build's 4- and 8-bit bitmaps, a 32-bit one, a 256-pixel PNG.
+        subprocess.run(["convert", "-size", "256x256", "radial-gradient:red-blue", "-define",
+                        "icon:auto-resize=256,48", "big.ico"], check=True)
+        images = icon_images(read(SOURCE + "/resources/setup.ico")) + icon_images(read("big.ico"))
+        offset, body, head = 6 + 16 * len(images), b"", struct.pack("<3H", 0, 1, len(images))
+        for entry, data in images:
+            head, body = head + entry + struct.pack("<I", offset + len(body)), body + data
+        pathlib.Path("face.ico").write_bytes(head + body)
+        face = {"company": "Acme \u00c9tudes", "product": "Acme Widgets", "description": "Acme Widgets Setup",
+                "copyright": "(C) 2026 Acme", "file-version": "2.3.0.7", "product-version": "2.3"}
+        options = [arg for name, value in face.items() for arg in ("--" + name, value)]
+        self.rebrand(EXES[0], "Acme", "--icon", "face.ico", "--execution-level", "requireAdministrator", *options)
+        shown = show("out.exe")
+        self.assertEqual(shown["execution-level"], "requireAdministrator")
+        self.assertEqual({name: shown[name] for name in face}, dict(face, **{"file-version": '2.3.0.7 "2.3.0.7"',
+                                                                      "product-version": '2.3.0.0 "2.3"'}))
+        # Read back by tools that are not ours: icoutils and binutils.
+        extract = lambda *what: subprocess.run(["wrestool", "-x", *what, "out.exe"], check=True,
+                                               stdout=subprocess.PIPE).stdout
+        self.assertEqual(icon_images(extract("-t", "14", "-n", "128")), images)
+        self.assertEqual(extract("--raw", "-t", "24"), subprocess.run(
+            ["wrestool", "-x", "--raw", "-t", "24", EXES[0]], stdout=subprocess.PIPE).stdout.replace(
+                b'"asInvoker"', b'"requireAdministrator"'))
+        script = subprocess.run(["i686-w64-mingw32-windres", "-i", "out.exe", "-O", "rc"], check=True,
+                                stdout=subprocess.PIPE, text=True).stdout
+        values = {name: re.sub(r"\\([0-7]{3})", lambda m: chr(int(m.group(1), 8)), value)
+                  for name, value in re.findall(r'VALUE "(\w+)", L?"(.*)"', script)}
+        self.assertEqual([values[k] for k in ("CompanyName", "ProductName", "FileDescription", "LegalCopyright",
+                                              "FileVersion", "ProductVersion")], list(face.values()))
+        self.assertIn(" FILEVERSION 2, 3, 0, 7\n PRODUCTVERSION 2, 3, 0, 0\n", script)
+        # Everything back as built, in place: the build's bytes.
+        held = dict(zip(face, [show(EXES[0])[name] for name in face]))
+        held.update({name: held[name].split('"')[1] for name in ("file-version", "product-version")})
+        self.rebrand("out.exe", "quelvarine", "--icon", SOURCE + "/resources/setup.ico", "--execution-level",
+                     "asInvoker", *[arg for name, value in held.items() for arg in ("--" + name, value)])
+        self.assertEqual(read("out.exe"), read(EXES[0]))
 
     def test_outputs_that_are_no_files_links_and_read_only_inputs(self):
         # Anything but a file is refused and left as it was, with nothing beside it; a link is followed,

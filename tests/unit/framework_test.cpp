@@ -13,15 +13,25 @@ struct QuietApp : CWinApp {
     virtual BOOL InitInstance() { return FALSE; }
 };
 
+// Only Windows XP and Server 2003 need comctl32 loaded for the manifest's
+// Common Controls 6 (by name, which the manifest redirects); 2000 and Me read
+// no manifest, where a load by name could find a planted copy.
 TEST(StartUp, NoSystemErrorBoxesAndNoDllsFromTheWorkingDirectory)
 {
-    const struct { bool haveSetDefault, haveSetDirectory; const char* search; } cases[] = {
-        {true, true, "flags 2048"},      // SetDefaultDllDirectories: System32 only (8, 7 with KB2533623)
-        {false, true, "directory \"\""},  // SetDllDirectoryA: no current directory (XP SP1 to Vista)
-        {false, false, ""},              // Me, 2000
+    const std::vector<std::string> controls = {"comctl32.dll flags 0", "InitCommonControls"};
+    const struct { DWORD major, minor; bool haveSetDefault, haveSetDirectory; const char* search;
+                   std::vector<std::string> libraries; } cases[] = {
+        {10, 0, true, true, "flags 2048", {}},      // SetDefaultDllDirectories: System32 only (8, 7 with KB2533623)
+        {5, 1, false, true, "directory \"\"", controls},  // SetDllDirectoryA: no current directory (XP SP1 to Vista)
+        {5, 2, false, true, "directory \"\"", controls},
+        {6, 0, false, true, "directory \"\"", {}},
+        {5, 0, false, false, "", {}},  // 2000
+        {4, 90, false, false, "", {}},  // Me
     };
     for (const auto& c : cases) {
         fake::State& s = fake::reset();
+        s.major = c.major;
+        s.minor = c.minor;
         s.errorMode = 0x0004;  // set by whoever started us
         s.haveSetDefaultDllDirectories = c.haveSetDefault;
         s.haveSetDllDirectory = c.haveSetDirectory;
@@ -29,6 +39,7 @@ TEST(StartUp, NoSystemErrorBoxesAndNoDllsFromTheWorkingDirectory)
         EXPECT_EQ(AfxWinMain(NULL, NULL, NULL, 1), 0);
         EXPECT_EQ(s.errorMode, 0x0004u | SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
         EXPECT_EQ(s.dllSearch, c.search);
+        EXPECT_EQ(s.libraries, c.libraries) << c.major << "." << c.minor;
     }
 }
 
