@@ -102,7 +102,7 @@ std::string ReadChanges(const toolkit::Options& options, rebrand::Changes& chang
     if (options.Has("--base-name")) {
         changes.setBaseName = true;
         changes.baseName = options.Value("--base-name");
-        std::string problem = rebrand::BaseNameProblem(changes.baseName, options.Has("--allow-empty"));
+        std::string problem = toolkit::BaseNameProblem(changes.baseName, options.Has("--allow-empty"));
         if (!problem.empty()) return problem;
     }
     for (const auto& field : kVersionStrings) {

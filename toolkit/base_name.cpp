@@ -5,7 +5,7 @@
 
 #include "base_name_rules.h"
 
-namespace rebrand {
+namespace toolkit {
 namespace {
 
 void Replace(std::string& text, const char* key, const std::string& value)
@@ -58,4 +58,4 @@ std::string BaseNameProblem(const std::string& name, bool allowEmpty)
     return std::string();
 }
 
-}  // namespace rebrand
+}  // namespace toolkit

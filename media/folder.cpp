@@ -1,0 +1,84 @@
+#include "folder.h"
+
+#include <algorithm>
+
+#include "text.h"
+
+namespace media {
+namespace {
+
+char16_t Upper(char16_t c)
+{
+    if ((c >= u'a' && c <= u'z') || (c >= 0xe0 && c <= 0xfe && c != 0xf7)) return static_cast<char16_t>(c - 0x20);
+    if (c == 0xff) return 0x178;
+    if (c >= 0x3b1 && c <= 0x3c9 && c != 0x3c2) return static_cast<char16_t>(c - 0x20);  // Greek
+    if (c >= 0x430 && c <= 0x44f) return static_cast<char16_t>(c - 0x20);                // Cyrillic
+    if (c >= 0x450 && c <= 0x45f) return static_cast<char16_t>(c - 0x50);
+    return c;
+}
+
+}  // namespace
+
+std::u16string FoldName(const std::string& name)
+{
+    std::u16string wide;
+    if (!toolkit::Utf8ToUtf16(name, wide)) {
+        // Not UTF-8 (Linux allows it): each byte, as a lone surrogate, keeps its place.
+        wide.clear();
+        for (unsigned char byte : name) wide += static_cast<char16_t>(byte < 0x80 ? byte : 0xdc00 + byte);
+    }
+    for (char16_t& c : wide) c = Upper(c);
+    return wide;
+}
+
+bool MatchesPattern(const std::u16string& pattern, const std::u16string& name)
+{
+    size_t p = 0, n = 0, star = std::u16string::npos, resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == name[n])) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == u'*') {
+            star = p++;
+            resume = n;
+        } else if (star != std::u16string::npos) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*') ++p;
+    return p == pattern.size();
+}
+
+Folder::Folder(const std::vector<toolkit::FolderEntry>& entries)
+{
+    for (const toolkit::FolderEntry& entry : entries) entries_.push_back(Entry{entry.name, entry.directory, FoldName(entry.name)});
+    std::stable_sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) { return a.key < b.key; });
+}
+
+const Entry* Folder::Match(const std::string& name) const
+{
+    std::u16string pattern = FoldName(name);
+    for (const Entry& entry : entries_)
+        if (MatchesPattern(pattern, entry.key)) return &entry;
+    return nullptr;
+}
+
+package_rules::Lookup FolderProbe::Find(const std::string& name, std::string& found)
+{
+    decided_ = name.empty() ? nullptr : folder_.Match(name);
+    if (!decided_) return package_rules::kMissing;
+    found = decided_->name;
+    return package_rules::kFound;
+}
+
+bool FolderProbe::Exists(const std::string& fallback)
+{
+    decided_ = folder_.Match(fallback);
+    fallback_ = decided_ != nullptr;
+    return fallback_;
+}
+
+}  // namespace media

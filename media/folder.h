@@ -1,0 +1,61 @@
+// A media folder as the launcher's directory search sees it on NTFS: names
+// compared without letter case, directories matching as files do, entries
+// returned in upper-cased order.
+#ifndef MEDIA_FOLDER_H
+#define MEDIA_FOLDER_H
+
+#include <string>
+#include <vector>
+
+#include "package_rules.h"
+#include "system.h"
+
+namespace media {
+
+struct Entry {
+    std::string name;  // UTF-8, as listed
+    bool directory;
+    std::u16string key;  // the name upper-cased, in UTF-16: NTFS's order and its comparison
+};
+
+// A name upper-cased as NTFS compares and orders names, code unit by code
+// unit: ASCII, Latin-1, Greek and Cyrillic letters (other scripts' names
+// compare as they are). Bytes that are no UTF-8 keep their place.
+std::u16string FoldName(const std::string& name);
+
+// Whether name matches pattern (both folded): '*' stands for any run of
+// characters, '?' for one.
+bool MatchesPattern(const std::u16string& pattern, const std::u16string& name);
+
+class Folder {
+public:
+    explicit Folder(const std::vector<toolkit::FolderEntry>& entries);
+
+    const std::vector<Entry>& Entries() const { return entries_; }
+    // The first entry the search returns for name (a file name or pattern).
+    const Entry* Match(const std::string& name) const;
+
+private:
+    std::vector<Entry> entries_;
+};
+
+// The folder as package_rules::LookUpPackage probes it; remembers the entry
+// that decided.
+class FolderProbe {
+public:
+    explicit FolderProbe(const Folder& folder) : folder_(folder) {}
+
+    package_rules::Lookup Find(const std::string& name, std::string& found);
+    bool Exists(const std::string& fallback);
+    const Entry* Decided() const { return decided_; }
+    bool Fallback() const { return fallback_; }  // the English package decided, as the last resort
+
+private:
+    const Folder& folder_;
+    const Entry* decided_ = nullptr;
+    bool fallback_ = false;
+};
+
+}  // namespace media
+
+#endif
