@@ -1,6 +1,7 @@
 # Host builds: the tests check the real product, so the host build also builds
-# the 32-bit Setup.exe (in the win32 preset's folder, the one the demo and the
-# benchmark use) and its rebranded variants. SETUP_EXE names the product.
+# the 32-bit Setup.exe, with the default settings, in a folder of its own
+# (build/win32 is the publisher's), and a Setup.exe configured with an empty
+# base name. SETUP_EXE names the product.
 include(ExternalProject)
 
 set(SETUP_PRODUCT_DIR "${CMAKE_BINARY_DIR}/win32" CACHE PATH "Build folder of the 32-bit product")
@@ -10,6 +11,7 @@ set(product_args
   -DCMAKE_BUILD_TYPE=MinSizeRel
   -DSETUP_PACKAGE_BASE_NAME=quelvarine
   -DSETUP_ALLOW_EMPTY_BASE_NAME=OFF
+  -DSETUP_EXECUTION_LEVEL=asInvoker
   -DSETUP_WERROR=${SETUP_WERROR})
 
 ExternalProject_Add(product
@@ -19,3 +21,13 @@ ExternalProject_Add(product
   BUILD_ALWAYS ON
   INSTALL_COMMAND ""
   BUILD_BYPRODUCTS ${SETUP_EXE})
+
+set(SETUP_EMPTY_EXE "${SETUP_PRODUCT_DIR}-empty/Setup.exe")
+ExternalProject_Add(product_empty
+  SOURCE_DIR ${CMAKE_SOURCE_DIR}
+  BINARY_DIR ${SETUP_PRODUCT_DIR}-empty
+  CMAKE_ARGS ${product_args} -DSETUP_PACKAGE_BASE_NAME= -DSETUP_ALLOW_EMPTY_BASE_NAME=ON
+  BUILD_COMMAND ${CMAKE_COMMAND} --build <BINARY_DIR> --target Setup
+  BUILD_ALWAYS ON
+  INSTALL_COMMAND ""
+  BUILD_BYPRODUCTS ${SETUP_EMPTY_EXE})

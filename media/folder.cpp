@@ -55,7 +55,9 @@ bool MatchesPattern(const std::u16string& pattern, const std::u16string& name)
 Folder::Folder(const std::vector<toolkit::FolderEntry>& entries)
 {
     for (const toolkit::FolderEntry& entry : entries) entries_.push_back(Entry{entry.name, entry.directory, FoldName(entry.name)});
-    std::stable_sort(entries_.begin(), entries_.end(), [](const Entry& a, const Entry& b) { return a.key < b.key; });
+    // Names that differ only in case (which NTFS cannot hold) in a fixed order.
+    std::sort(entries_.begin(), entries_.end(),
+              [](const Entry& a, const Entry& b) { return a.key != b.key ? a.key < b.key : a.name < b.name; });
 }
 
 const Entry* Folder::Match(const std::string& name) const

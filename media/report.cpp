@@ -352,7 +352,7 @@ std::string RenderLocaleTable(const std::string& baseName)
     for (size_t i = 0; i < kLocaleCount; ++i) {
         const Locale& l = kLocales[i];
         Outcome o = Evaluate(baseName, l, nullptr);
-        char lcid[16] = "";
+        char lcid[24] = "";
         if (l.lcid != kNoLcid) std::snprintf(lcid, sizeof lcid, "0x%04lX", static_cast<unsigned long>(l.lcid));
         std::string looks = (o.looksFirstFor.empty() ? "" : "`" + o.looksFirstFor + "`, then ") + "`" + o.looksFor + "`";
         text += std::string("| ") + l.name + " | " + lcid + " | " + l.language + (*l.country ? std::string(" (") + l.country + ")" : "") +

@@ -1,6 +1,8 @@
 """End to end: the real 32-bit Setup.exe under Wine, with real packages, in ordinary and odd folders."""
+import json
 import os
 import shutil
+import subprocess
 
 from wine import LauncherTestCase, setUpModule  # noqa: F401
 
@@ -37,15 +39,17 @@ class Manifest(LauncherTestCase):
 class Choice(LauncherTestCase):
     """The user's locale (LC_MESSAGES; the system's follows LANG) picks the package, handed over as the file
     system spells it: its own first, where its package name is a wildcard, then the first the wildcard matches;
-    with none for the locale, the English one, as the launcher spells it. Only that one is installed."""
+    with none for the locale, the English one, as the launcher spells it. Only that one is installed, and
+    setup-media predicts it for the Windows locale of the row."""
 
     def test_locales(self):
         tags = ("ENU", "eng", "CHT", "chs", "deu", "NOR", "gla", "glc")
-        for lang, user, installed, handed in [
-                ("zh_TW", None, "CHT", "CHT"), ("zh_HK", None, "CHT", "CHT"), ("zh_CN", None, "chs", "chs"),
-                ("de_DE", None, "deu", "deu"), ("nb_NO", None, "NOR", "NOR"), ("en_US", None, "ENU", "ENU"),
-                ("en_AU", None, "eng", "eng"), ("gl_ES", None, "glc", "glc"), ("ja_JP", None, "ENU", "enu"),
-                ("en_US", "de_DE", "deu", "deu")]:
+        for lang, user, locale, installed, handed in [
+                ("zh_TW", None, "zh-TW", "CHT", "CHT"), ("zh_HK", None, "zh-HK", "CHT", "CHT"),
+                ("zh_CN", None, "zh-CN", "chs", "chs"), ("de_DE", None, "de-DE", "deu", "deu"),
+                ("nb_NO", None, "nb-NO", "NOR", "NOR"), ("en_US", None, "en-US", "ENU", "ENU"),
+                ("en_AU", None, "en-AU", "eng", "eng"), ("gl_ES", None, "gl-ES", "glc", "glc"),
+                ("ja_JP", None, "ja-JP", "ENU", "enu"), ("en_US", "de_DE", "de-DE", "deu", "deu")]:
             with self.subTest(lang=lang, user=user):
                 folder = self.subfolder(lang + "-" + (user or lang))
                 markers = {tag: self.add_package("quelvarine_%s.msi" % tag, folder) for tag in tags}
@@ -53,6 +57,9 @@ class Choice(LauncherTestCase):
                                      args=["/qn", "/x", "other.msi", "%TEMP%"])
                 self.assertInstalled(run, os.path.join(folder, "quelvarine_%s.msi" % handed), markers[installed])
                 self.assertEqual([tag for tag, marker in markers.items() if self.installed(marker)], [installed])
+                predicted = subprocess.run([os.environ["SETUP_MEDIA"], folder, "--json", "--locale", locale],
+                                           stdout=subprocess.PIPE, text=True).stdout
+                self.assertEqual(json.loads(predicted)["locales"][0]["installs"], "quelvarine_%s.msi" % handed)
 
 
 class Rebranding(LauncherTestCase):

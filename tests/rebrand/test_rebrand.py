@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""setup-rebrand on real Setup.exe builds: test_rebrand.py TOOL SOURCE_DIR SETUP_EXE [MORE_SETUP_EXE...]"""
+"""setup-rebrand on real Setup.exe builds: test_rebrand.py TOOL SOURCE_DIR SETUP_EXE EMPTY_SETUP_EXE
+(EMPTY_SETUP_EXE: configured with an empty base name)"""
 import collections
 import os
 import pathlib
@@ -149,6 +150,8 @@ class Rebrand(unittest.TestCase):
                     self.assertEqual(self.rebrand("out.exe", held).data, before.data)
         self.assertGreater(after.sections[-1].va, before.sections[-1].va, "the relocations never moved")
         self.assertEqual(sorted(os.listdir()), ["low.exe", "out.exe"])  # and no temporary file was left
+        # An empty name is one thing: the build configured empty is the build rebranded empty, byte for byte.
+        self.assertEqual(self.rebrand(EXES[0], "", "--allow-empty").data, read(EMPTY))
 
     def test_malformed_and_foreign_files_and_unwritable_output(self):
         os.mkdir("taken")
@@ -253,6 +256,6 @@ class Rebrand(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    TOOL, SOURCE, *EXES = map(os.path.abspath, sys.argv[1:])
-    EXES = [exe for exe in EXES if os.path.exists(exe)] or sys.exit("no Setup.exe: build the win32 preset first")
+    TOOL, SOURCE, SETUP_EXE, EMPTY = map(os.path.abspath, sys.argv[1:5])
+    EXES = [SETUP_EXE]
     unittest.main(argv=sys.argv[:1], verbosity=2)

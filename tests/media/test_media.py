@@ -1,0 +1,86 @@
+#!/usr/bin/env python3
+"""setup-media on media folders: test_media.py TOOL SETUP_EXE SOURCE_DIR"""
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+
+def run(*args):
+    return subprocess.run([TOOL, *args], capture_output=True, text=True)
+
+
+class Media(unittest.TestCase):
+    def folder(self, *names):
+        """A media folder: Setup.exe and a file (a directory where the name ends in /) per name."""
+        path = self.enterContext(tempfile.TemporaryDirectory(prefix="media-"))
+        shutil.copy(SETUP_EXE, path)
+        for name in names:
+            full = os.path.join(path, "quelvarine_" + name.rstrip("/"))
+            os.mkdir(full) if name.endswith("/") else open(full, "w").close()
+        return path
+
+    def test_findings_and_exit_status(self):
+        # (packages, {(kind, files)} of the findings, exit status)
+        regions = {("other-region", ("quelvarine_enu.msi",))}
+        for packages, findings, status in [
+                (["enu.msi", "deu.msi"], regions | {("other-region", ("quelvarine_deu.msi",))}, 0),
+                (["deu.msi"], {("no-english", ("quelvarine_enu.msi",)), ("other-region", ("quelvarine_deu.msi",))}, 1),
+                (["enu.msi", "kal.msi"], regions | {("other-language", ("quelvarine_kal.msi",))}, 1),
+                (["enu.msi", "nob.msi", "ger.msi"], regions | {("unreachable", ("quelvarine_nob.msi",)),
+                                                              ("unreachable", ("quelvarine_ger.msi",))}, 0),
+                (["enu.msi", "JPN.msi/"], regions | {("directory", ("quelvarine_JPN.msi",))}, 0),
+                (["ENU.msi", "enu.msi"], {("other-region", ("quelvarine_ENU.msi",)),
+                                          ("case-duplicate", ("quelvarine_ENU.msi", "quelvarine_enu.msi"))}, 0),
+                (["ENU.msi", "eng.msi"], {("other-region", ("quelvarine_eng.msi",))}, 0)]:
+            with self.subTest(packages=packages):
+                result = run(self.folder(*packages), "--json")
+                report = json.loads(result.stdout)
+                self.assertEqual({(f["kind"], tuple(sorted(f["files"]))) for f in report["findings"]}, findings,
+                                 result.stdout[-2000:])
+                self.assertEqual(result.returncode, status)
+                self.assertEqual(report["base_name"], "quelvarine")
+                self.assertIn("what to do:", run(self.folder(*packages)).stdout)
+
+    def test_locales(self):
+        # Each locale's own package first; another region's by the wildcard; another language's where it
+        # matches; the English literal as the fallback.
+        folder = self.folder("KAT.msi", "kal.msi", "eng.msi", "ENU.msi", "gla.msi", "glc.msi", "dea.msi")
+        expected = {"ka-GE": "quelvarine_KAT.msi", "kl-GL": "quelvarine_kal.msi", "en-AU": "quelvarine_eng.msi",
+                    "en-US": "quelvarine_ENU.msi", "gl-ES": "quelvarine_glc.msi", "de-CH": "quelvarine_dea.msi",
+                    "ja-JP": "quelvarine_enu.msi", "0x0c07": "quelvarine_dea.msi"}
+        args = [arg for name in expected for arg in ("--locale", name)]
+        locales = json.loads(run(folder, "--json", *args).stdout)["locales"]
+        self.assertEqual([locale["installs"] for locale in locales], list(expected.values()))
+        self.assertEqual((locales[0]["looks_first_for"], locales[0]["looks_for"], locales[-1]["name"]),
+                         ("quelvarine_KAT.msi", "quelvarine_ka*.msi", "de-AT"))
+        self.assertIn("ja-JP Japanese (Japan): looks for quelvarine_JPN.msi, then quelvarine_enu.msi: installs "
+                      "quelvarine_enu.msi", run(folder, "--locale", "JA-jp").stdout)
+
+    def test_what_it_cannot_use(self):
+        empty = self.enterContext(tempfile.TemporaryDirectory())
+        foreign = self.folder()
+        shutil.copy(TOOL, os.path.join(foreign, "Setup.exe"))
+        for args, message in [(["/no/such/folder"], "No such file or directory"),
+                              ([empty], "no Setup.exe in"),
+                              ([foreign], "not a PE file"),
+                              ([self.folder(), "--locale", "xx-YY"], "unknown locale xx-YY"),
+                              ([empty, "--base-name", "a:b"], "which Windows does not allow"),
+                              ([], "no MEDIA_DIR given")]:
+            with self.subTest(args=args):
+                result = run(*args)
+                self.assertEqual((result.returncode, result.stdout), (2, ""))
+                self.assertIn(message, result.stderr)
+        self.assertEqual(json.loads(run(empty, "--base-name", "acme", "--json").stdout)["base_name"], "acme")
+
+    def test_docs_table_is_current(self):
+        with open(os.path.join(SOURCE, "docs", "locales.md"), encoding="utf-8") as f:
+            self.assertEqual(run("--locale-table").stdout, f.read(), "regenerate: setup-media --locale-table")
+
+
+if __name__ == "__main__":
+    TOOL, SETUP_EXE, SOURCE = map(os.path.abspath, sys.argv[1:4])
+    unittest.main(argv=sys.argv[:1], verbosity=2)
