@@ -36,6 +36,13 @@ def main():
                   % (lang, description, path or "(installer not called)", ", ".join(done) or "nothing",
                      run.exit_code))
 
+        media = os.path.join(os.path.dirname(config.setup_exe), "..", "tools", "setup-media")
+        folder = os.path.join(work, "media", "en_US")
+        print("\nWhat every Windows locale gets from such a folder (%s %s; the locales' lines left out):\n"
+              % (os.path.relpath(os.path.normpath(media)), os.path.relpath(folder)))
+        report = subprocess.run([media, folder], stdout=subprocess.PIPE, text=True).stdout
+        print("\n".join(line for line in report.splitlines() if not line.startswith("  ")))
+
         folder = os.path.join(work, "media", "empty")
         shutil.rmtree(folder, ignore_errors=True)
         os.makedirs(folder)
