@@ -35,12 +35,12 @@ bool MatchesPattern(const std::u16string& pattern, const std::u16string& name)
 {
     size_t p = 0, n = 0, star = std::u16string::npos, resume = 0;
     while (n < name.size()) {
-        if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == name[n])) {
-            ++p;
-            ++n;
-        } else if (p < pattern.size() && pattern[p] == u'*') {
+        if (p < pattern.size() && pattern[p] == u'*') {
             star = p++;
             resume = n;
+        } else if (p < pattern.size() && (pattern[p] == u'?' || pattern[p] == name[n])) {
+            ++p;
+            ++n;
         } else if (star != std::u16string::npos) {
             p = star + 1;
             n = ++resume;

@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/../.."
 seconds=${1:-8}
 shift $(( $# > 0 ))
-[ $# -gt 0 ] || set -- package_name rebrand
+[ $# -gt 0 ] || set -- package_name rebrand icon names
 for target; do
   mkdir -p "build/fuzz/corpus/$target" build/fuzz/crashes
   if ! "build/fuzz/tests/fuzz/fuzz_$target" "build/fuzz/corpus/$target" "tests/fuzz/corpus/$target" -timeout=10 \
