@@ -10,7 +10,7 @@ packages=(
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
   libgtest-dev clang libclang-rt-14-dev
   wine wine32:i386 wixl
-  xvfb xdotool imagemagick icoutils osslsigncode
+  xvfb xdotool imagemagick icoutils osslsigncode openssl
   hyperfine
 )
 

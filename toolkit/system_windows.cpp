@@ -92,11 +92,12 @@ std::string ResolveLinks(const std::string& path)
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return path;
     HANDLE file = OpenExisting(path, 0);
     if (file == INVALID_HANDLE_VALUE) return path;
-    wchar_t final[32768];
-    DWORD length = GetFinalPathNameByHandleW(file, final, 32768, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    std::vector<wchar_t> target(32768);
+    DWORD length = GetFinalPathNameByHandleW(file, target.data(), static_cast<DWORD>(target.size()),
+                                             FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
     CloseHandle(file);
-    if (length == 0 || length >= 32768) return path;
-    std::wstring resolved(final, length);
+    if (length == 0 || length >= target.size()) return path;
+    std::wstring resolved(target.data(), length);
     // \\?\C:\... and \\?\UNC\server\share\...
     if (resolved.compare(0, 8, L"\\\\?\\UNC\\") == 0) resolved = L"\\\\" + resolved.substr(8);
     else if (resolved.compare(0, 4, L"\\\\?\\") == 0) resolved = resolved.substr(4);
