@@ -4,7 +4,9 @@
 # base name. SETUP_EXE names the product.
 include(ExternalProject)
 
-set(SETUP_PRODUCT_DIR "${CMAKE_BINARY_DIR}/win32" CACHE PATH "Build folder of the 32-bit product")
+# Never a cached setting: a cache from an older checkout must not point the
+# tests back at the publisher's build/win32.
+set(SETUP_PRODUCT_DIR "${CMAKE_BINARY_DIR}/win32")
 set(SETUP_EXE "${SETUP_PRODUCT_DIR}/Setup.exe")
 set(product_args
   -DCMAKE_TOOLCHAIN_FILE=${CMAKE_SOURCE_DIR}/cmake/mingw-w64-i686.cmake

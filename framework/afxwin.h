@@ -158,9 +158,6 @@ typedef BOOL(WINAPI* AfxLeadByteTest)(BYTE c);
 // of chars; a lead byte with nothing after it ends the text.
 LPCSTR AfxFindLastOf(LPCSTR text, LPCSTR chars, AfxLeadByteTest isLeadByte);
 
-// The number of characters of text, a double-byte character counting as one.
-int AfxCharLength(LPCSTR text, AfxLeadByteTest isLeadByte);
-
 // Cuts path, in place, to its file name without the extension and returns
 // where that name starts: what follows the last '\\', '/' or ':', up to its
 // last dot. A dot in a folder name starts no extension.

@@ -111,14 +111,6 @@ LPCSTR AfxFindLastOf(LPCSTR text, LPCSTR chars, AfxLeadByteTest isLeadByte)
     return found;
 }
 
-int AfxCharLength(LPCSTR text, AfxLeadByteTest isLeadByte)
-{
-    int count = 0;
-    for (LPCSTR p = text; *p != '\0'; ++p, ++count)
-        if (isLeadByte(static_cast<BYTE>(*p)) && p[1] != '\0') ++p;
-    return count;
-}
-
 LPSTR AfxFileTitle(LPSTR path, AfxLeadByteTest isLeadByte)
 {
     LPCSTR separator = AfxFindLastOf(path, "\\/:", isLeadByte);

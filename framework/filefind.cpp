@@ -40,20 +40,26 @@ BOOL CFileFind::FindFile(LPCSTR pattern, DWORD /*unused*/)
         return FALSE;
     }
 
-    // Windows' path limit counts characters, and an ANSI character may take two
-    // bytes. The return value counts the terminator only when the buffer was
-    // too small.
-    char fullPath[2 * MAX_PATH];
+    // Windows' path limit counts characters, and an ANSI character may take
+    // several bytes (two in a double-byte code page, up to four in UTF-8). The
+    // return value counts the terminator only when the buffer was too small.
+    CString fullPath;
     LPSTR filePart = NULL;
-    DWORD fullLength = AFX_SYS(GetFullPathNameA)(pattern, sizeof(fullPath), fullPath, &filePart);
-    if (fullLength == 0 || fullLength >= sizeof(fullPath) ||
-        AfxCharLength(fullPath, AFX_SYS(IsDBCSLeadByte)) >= MAX_PATH) {
+    DWORD size = 2 * MAX_PATH;
+    DWORD fullLength = AFX_SYS(GetFullPathNameA)(pattern, size, fullPath.GetBuffer(size), &filePart);
+    if (fullLength > size) {
+        size = fullLength;
+        fullLength = AFX_SYS(GetFullPathNameA)(pattern, size, fullPath.GetBuffer(size), &filePart);
+    }
+    if (fullLength == 0 || fullLength >= size ||
+        AFX_SYS(MultiByteToWideChar)(CP_ACP, 0, fullPath, -1, NULL, 0) > MAX_PATH) {
         Close();
         AFX_SYS(SetLastError)(ERROR_INVALID_NAME);
         return FALSE;
     }
+    fullPath.ReleaseBuffer(fullLength);
     LPCSTR separator = AfxFindLastOf(fullPath, "\\/", AFX_SYS(IsDBCSLeadByte));
-    if (separator != NULL) fullPath[separator - fullPath] = '\0';
+    if (separator != NULL) fullPath.ReleaseBuffer(static_cast<int>(separator - static_cast<LPCSTR>(fullPath)));
     m_strRoot = fullPath;
     return TRUE;
 }

@@ -140,6 +140,7 @@ FARPROC GetProcAddress(HMODULE module, LPCSTR name);
 BOOL FreeLibrary(HMODULE module);
 BOOL IsDBCSLeadByte(BYTE c);
 DWORD GetFileAttributesA(LPCSTR path);
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR out, int size);
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR out, int size, LPCSTR defaultChar,
                         BOOL* usedDefaultChar);
 

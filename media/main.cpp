@@ -27,8 +27,6 @@ const char kUsage[] =
     "Exit status: 0 no error found, 1 an error found, 2 the command line, the folder\n"
     "or Setup.exe could not be used.\n";
 
-const size_t kLargest = 64u << 20;
-
 int Usage(const std::string& problem)
 {
     PrintError("setup-media: " + problem + "\n" + kUsage);
@@ -51,7 +49,8 @@ std::string ReadBaseName(const std::string& folderPath, const media::Folder& fol
     }
     std::string path = toolkit::JoinPath(folderPath, setup->name);
     pe::Bytes image;
-    problem = toolkit::ReadFile(path, kLargest, image);
+    problem = toolkit::ReadFile(path, pe::kLargestImage, image);
+    if (problem.empty() && image.size() > pe::kLargestImage) problem = "is larger than 64 MiB: not a Setup.exe";
     if (!problem.empty()) {
         problem = Shown(path) + ": " + problem;
         return "";
@@ -59,10 +58,8 @@ std::string ReadBaseName(const std::string& folderPath, const media::Folder& fol
     try {
         std::u16string name = setup::ReadBaseName(pe::ReadResources(pe::Image(image)));
         std::string utf8;
-        toolkit::Utf16ToUtf8(name, utf8);
-        std::string why = toolkit::BaseNameProblem(utf8, true);
-        if (image.size() > kLargest || !why.empty())
-            problem = Shown(path) + ": holds a base name no build of this project does";
+        if (!toolkit::Utf16ToUtf8(name, utf8) || !toolkit::BaseNameProblem(utf8, true).empty())
+            problem = Shown(path) + ": holds a base name (\"" + Shown(name) + "\") no build of this project does";
         return utf8;
     } catch (const pe::Refusal& refusal) {
         problem = Shown(path) + ": " + refusal.what();

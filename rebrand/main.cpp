@@ -32,8 +32,6 @@ const char kUsage[] =
     "OUTPUT.EXE may be SETUP.EXE itself. Sign the result afterwards: a signed file\n"
     "is refused.\n";
 
-const size_t kLargest = 64u << 20;  // far above any launcher
-
 // The version block strings the options set.
 const struct {
     const char* option;
@@ -61,7 +59,7 @@ int Usage(const std::string& problem)
 
 // "1.2.3.4", "1.2" (the rest 0), "1, 2, 3, 4" as resource scripts write it:
 // up to four numbers of at most 65535.
-bool ParseVersion(const std::string& text, uint16_t (&version)[4])
+bool ParseVersionText(const std::string& text, uint16_t (&version)[4])
 {
     size_t at = 0;
     for (int i = 0; i < 4; ++i) version[i] = 0;
@@ -90,8 +88,7 @@ std::string VersionText(const uint16_t (&version)[4])
 std::string TextProblem(const std::string& option, const std::string& text, std::u16string& wide)
 {
     if (!toolkit::Utf8ToUtf16(text, wide)) return option + " " + Shown(text) + " is not valid UTF-8";
-    for (char16_t c : wide)
-        if (c < 0x20 || c == 0x7f) return option + " \"" + Shown(text) + "\" holds a control character";
+    if (Shown(text) != text) return option + " \"" + Shown(text) + "\" holds a control or format character";
     if (wide.size() > 1024) return option + " is longer than 1024 characters";
     return "";
 }
@@ -122,7 +119,7 @@ std::string ReadChanges(const toolkit::Options& options, rebrand::Changes& chang
     for (const auto& field : versions) {
         if (!options.Has(field.option)) continue;
         const std::string& text = options.Value(field.option);
-        if (!ParseVersion(text, field.version))
+        if (!ParseVersionText(text, field.version))
             return std::string(field.option) + " \"" + Shown(text) + "\" is not a version: up to four numbers of "
                    "at most 65535, separated by dots (1.2.0.7) or commas";
         field.set = true;
@@ -139,18 +136,12 @@ std::string ReadChanges(const toolkit::Options& options, rebrand::Changes& chang
     return "";
 }
 
-std::string Utf8(const std::u16string& text)
-{
-    std::string utf8;
-    return toolkit::Utf16ToUtf8(text, utf8) ? Shown(utf8) : setup::Shown(text);
-}
-
 // Every field the options set, one "option: value" line each.
 void Show(const pe::Bytes& image)
 {
     pe::Image im(image);
     pe::Tree tree = pe::ReadResources(im);
-    std::string text = "base-name: " + setup::Shown(setup::ReadBaseName(tree)) + "\n";
+    std::string text = "base-name: " + Shown(setup::ReadBaseName(tree)) + "\n";
     std::string level = setup::ReadExecutionLevel(tree);
     text += "execution-level: " + (level.empty() ? "(no manifest)" : Shown(level)) + "\n";
     std::string icons;
@@ -164,12 +155,12 @@ void Show(const pe::Bytes& image)
             std::u16string value;
             for (const auto& s : info.strings)
                 if (s.first == field.key) value = s.second;
-            text += std::string(field.option + 2) + ": " + Utf8(value) + "\n";
+            text += std::string(field.option + 2) + ": " + Shown(value) + "\n";
         }
         for (const auto& s : info.strings) {
-            if (s.first == u"FileVersion") text += "file-version: " + VersionText(info.fileVersion) + " \"" + Utf8(s.second) + "\"\n";
+            if (s.first == u"FileVersion") text += "file-version: " + VersionText(info.fileVersion) + " \"" + Shown(s.second) + "\"\n";
             if (s.first == u"ProductVersion")
-                text += "product-version: " + VersionText(info.productVersion) + " \"" + Utf8(s.second) + "\"\n";
+                text += "product-version: " + VersionText(info.productVersion) + " \"" + Shown(s.second) + "\"\n";
         }
     }
     Print(text);
@@ -192,6 +183,8 @@ int toolkit::ToolMain(const std::vector<std::string>& args)
     }
     for (const auto& option : options.values)
         if (option.second.size() > 1) return Usage(option.first + " is given more than once");
+    for (const char* file : {"-o", "--icon"})
+        if (options.Has(file) && options.Value(file).empty()) return Usage(std::string(file) + " needs a file name, not \"\"");
     bool show = options.Has("--show"), output = options.Has("-o");
     bool changes = options.values.size() > (output ? 1u : 0u);
     if (options.operands.size() != 1) return Usage(options.operands.empty() ? "no SETUP.EXE given" : "more than one SETUP.EXE given");
@@ -206,14 +199,14 @@ int toolkit::ToolMain(const std::vector<std::string>& args)
 
     const std::string& input = options.operands[0];
     pe::Bytes image;
-    std::string error = ReadFile(input, kLargest, image);
+    std::string error = ReadFile(input, pe::kLargestImage, image);
     if (!error.empty()) return Fail(Shown(input) + ": " + error);
-    if (image.size() > kLargest) return Fail(Shown(input) + ": is larger than 64 MiB: not a Setup.exe");
+    if (image.size() > pe::kLargestImage) return Fail(Shown(input) + ": is larger than 64 MiB: not a Setup.exe");
     try {
         if (options.Has("--icon")) {
             const std::string& icon = options.Value("--icon");
             pe::Bytes file;
-            error = ReadFile(icon, kLargest, file);
+            error = ReadFile(icon, pe::kLargestImage, file);
             if (!error.empty()) return Fail(Shown(icon) + ": " + error);
             try {
                 wanted.icon = rebrand::ReadIconFile(file);

@@ -10,21 +10,24 @@ namespace toolkit {
 std::string ReplaceFile(const std::string& output, const Bytes& data, const std::string& permissionsFrom)
 {
     const std::string target = ResolveLinks(output);
-    switch (KindOf(target)) {
+    std::string error;
+    switch (KindOf(target, error)) {
     case kNoFile:
     case kRegularFile:
         break;
     case kDirectory:
         return "cannot write " + Shown(output) + ": it is a directory; name a file";
     case kOtherFile:
-        return "cannot write " + Shown(output) + ": it is not a regular file (a device, a FIFO or a socket?)";
+        return "cannot write " + Shown(output) + ": it is not a regular file (a device, a FIFO or a socket)";
+    case kUnknownKind:
+        return "cannot write " + Shown(output) + ": " + error;
     }
 
     unsigned permissions = 0;
     bool copyPermissions = PermissionsOf(permissionsFrom, permissions);  // before output, maybe the same file, goes
 
     std::random_device random;
-    std::string temp, error;
+    std::string temp;
     bool taken = true;
     for (int attempt = 0; taken && attempt < 20; ++attempt) {
         char suffix[32];

@@ -13,6 +13,9 @@ namespace pe {
 
 typedef std::vector<unsigned char> Bytes;
 
+// Files the tools read are at most this long: far above any launcher.
+const size_t kLargestImage = 64u << 20;
+
 // Why a file cannot be read or rebranded, in words for the user.
 class Refusal : public std::runtime_error {
 public:

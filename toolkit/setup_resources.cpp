@@ -61,18 +61,6 @@ uint16_t VersionWord(const Bytes& fixed, size_t at, int i) { return Get16(fixed,
 
 }  // namespace
 
-std::string Shown(const std::u16string& text)
-{
-    std::string shown;
-    for (size_t i = 0; i < text.size(); ++i) {
-        char16_t c = text[i];
-        char escaped[8];
-        std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-        shown += c >= ' ' && c <= '~' && c != '\\' ? std::string(1, static_cast<char>(c)) : escaped;
-    }
-    return shown;
-}
-
 void LocateBaseName(const Bytes& block, size_t& begin, size_t& end)
 {
     end = 0;

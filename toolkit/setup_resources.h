@@ -17,9 +17,6 @@ const uint32_t kBaseNameId = 101, kIconGroupId = 128, kVersionId = 1, kManifestI
 // String 101 is the sixth of block 7, which holds strings 96 to 111.
 const uint32_t kBaseNameBlock = kBaseNameId / 16 + 1;
 
-// Text as the tools show it: printable ASCII as it is, anything else as \uXXXX.
-std::string Shown(const std::u16string& text);
-
 // The package base name, as its UTF-16 code units; throws Refusal for an
 // executable without it, which is not a Setup.exe of this project.
 std::u16string ReadBaseName(const pe::Tree& tree);

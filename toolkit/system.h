@@ -23,10 +23,11 @@ void PrintError(const std::string& text);
 // Whether everything printed to standard output reached it.
 bool OutputWritten();
 
-enum FileKind { kNoFile, kRegularFile, kDirectory, kOtherFile };
+enum FileKind { kNoFile, kRegularFile, kDirectory, kOtherFile, kUnknownKind };
 // What path names, symbolic links followed: nothing, a regular file, a
-// directory, or anything else (a device, a FIFO, a socket).
-FileKind KindOf(const std::string& path);
+// directory, anything else (a device, a FIFO, a socket), or, with why in
+// error, what cannot be told (a folder on the way is a file, or unreadable).
+FileKind KindOf(const std::string& path, std::string& error);
 
 // The file a write to path reaches: path itself, or the last name its
 // symbolic links lead to (which need not exist yet).

@@ -28,10 +28,13 @@ void Print(const std::string& text) { WriteTo(stdout, text); }
 void PrintError(const std::string& text) { WriteTo(stderr, text); }
 bool OutputWritten() { return std::fflush(stdout) == 0 && !g_outputFailed && !std::ferror(stdout); }
 
-FileKind KindOf(const std::string& path)
+FileKind KindOf(const std::string& path, std::string& error)
 {
     struct stat st;
-    if (stat(path.c_str(), &st) != 0) return errno == ENOENT ? kNoFile : kOtherFile;
+    if (stat(path.c_str(), &st) != 0) {
+        error = Error();
+        return errno == ENOENT ? kNoFile : kUnknownKind;
+    }
     return S_ISREG(st.st_mode) ? kRegularFile : S_ISDIR(st.st_mode) ? kDirectory : kOtherFile;
 }
 
@@ -107,7 +110,8 @@ std::string ListFolder(const std::string& path, std::vector<FolderEntry>& entrie
     while (struct dirent* entry = readdir(dir)) {
         std::string name = entry->d_name;
         if (name == "." || name == "..") continue;
-        entries.push_back(FolderEntry{name, KindOf(JoinPath(path, name)) == kDirectory});
+        std::string unused;
+        entries.push_back(FolderEntry{name, KindOf(JoinPath(path, name), unused) == kDirectory});
     }
     std::string error = errno ? Error() : "";
     closedir(dir);

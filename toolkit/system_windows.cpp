@@ -20,10 +20,18 @@ std::wstring Wide(const std::string& utf8)
     return std::wstring(text.begin(), text.end());
 }
 
+// A name Windows gave: a surrogate without its other half, which UTF-8
+// cannot hold, becomes U+FFFD rather than cutting the name short.
 std::string Narrow(const wchar_t* wide, size_t length)
 {
+    std::u16string text(wide, wide + length);
+    for (size_t i = 0; i < text.size(); ++i) {
+        bool high = text[i] >= 0xd800 && text[i] <= 0xdbff, low = text[i] >= 0xdc00 && text[i] <= 0xdfff;
+        if (high && i + 1 < text.size() && text[i + 1] >= 0xdc00 && text[i + 1] <= 0xdfff) ++i;
+        else if (high || low) text[i] = 0xfffd;
+    }
     std::string utf8;
-    Utf16ToUtf8(std::u16string(wide, wide + length), utf8);
+    Utf16ToUtf8(text, utf8);
     return utf8;
 }
 
@@ -50,8 +58,13 @@ void WriteTo(DWORD which, const std::string& text)
     DWORD mode, written = 0;
     bool ok;
     if (GetConsoleMode(handle, &mode)) {
+        // In pieces: older consoles refuse a write of more than about 64 KiB.
         std::wstring wide = Wide(text);
-        ok = WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, NULL) != 0;
+        ok = true;
+        for (size_t at = 0; ok && at < wide.size(); at += written) {
+            DWORD piece = static_cast<DWORD>(wide.size() - at < 8192 ? wide.size() - at : 8192);
+            ok = WriteConsoleW(handle, wide.data() + at, piece, &written, NULL) && written > 0;
+        }
     } else {
         ok = WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, NULL) && written == text.size();
     }
@@ -70,12 +83,13 @@ void Print(const std::string& text) { WriteTo(STD_OUTPUT_HANDLE, text); }
 void PrintError(const std::string& text) { WriteTo(STD_ERROR_HANDLE, text); }
 bool OutputWritten() { return !g_outputFailed; }
 
-FileKind KindOf(const std::string& path)
+FileKind KindOf(const std::string& path, std::string& error)
 {
     DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
-        DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? kNoFile : kOtherFile;
+        DWORD code = GetLastError();
+        error = Error(code);
+        return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? kNoFile : kUnknownKind;
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return kDirectory;
     // Devices (NUL, CON, COM1) have attributes too: only a disk file is a file.
@@ -132,11 +146,18 @@ std::string CreateNewFile(const std::string& path, const Bytes& data, bool& take
     return error;
 }
 
+// Windows refuses to replace a read-only file, which POSIX's rename does: the
+// attribute comes off for the rename, and back if the rename fails.
 std::string RenameOver(const std::string& from, const std::string& to)
 {
-    return MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-               ? ""
-               : Error();
+    std::wstring target = Wide(to);
+    DWORD attributes = GetFileAttributesW(target.c_str());
+    bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly) SetFileAttributesW(target.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
+    if (MoveFileExW(Wide(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return "";
+    std::string error = Error();
+    if (readOnly) SetFileAttributesW(target.c_str(), attributes);
+    return error;
 }
 
 std::string RemoveFile(const std::string& path) { return DeleteFileW(Wide(path).c_str()) ? "" : Error(); }

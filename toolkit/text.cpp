@@ -41,6 +41,32 @@ void AppendUtf8(std::string& out, char32_t c)
     }
 }
 
+// Characters that are not shown as they are: controls, format characters
+// that reorder or hide text, line and paragraph separators, surrogates.
+bool Hidden(char32_t c)
+{
+    return c < 0x20 || (c >= 0x7f && c < 0xa0) || c == 0xad || (c >= 0x600 && c <= 0x605) || c == 0x61c ||
+           c == 0x6dd || c == 0x70f || c == 0x180e || (c >= 0x200b && c <= 0x200f) || (c >= 0x2028 && c <= 0x202e) ||
+           (c >= 0x2060 && c <= 0x206f) || (c >= 0xd800 && c <= 0xdfff) || c == 0xfeff || (c >= 0xfff9 && c <= 0xfffb) ||
+           (c >= 0xe0000 && c <= 0xe007f);
+}
+
+void AppendShown(std::string& out, char32_t c)
+{
+    if (!Hidden(c)) {
+        AppendUtf8(out, c);
+        return;
+    }
+    if (c == '\n' || c == '\t') {
+        out += c == '\n' ? "\\n" : "\\t";
+        return;
+    }
+    char escaped[12];
+    std::snprintf(escaped, sizeof escaped, c > 0xffff ? "\\U%08x" : c < 0x100 ? "\\x%02x" : "\\u%04x",
+                  static_cast<unsigned>(c));
+    out += escaped;
+}
+
 }  // namespace
 
 bool Utf8ToUtf16(const std::string& in, std::u16string& out)
@@ -73,24 +99,31 @@ bool Utf16ToUtf8(const std::u16string& in, std::string& out)
     return true;
 }
 
-std::string Shown(const std::string& text)
+std::string Shown(const std::string& utf8)
 {
     std::string shown;
-    for (size_t at = 0, n = 0; at < text.size(); at += n) {
+    for (size_t at = 0, n = 0; at < utf8.size(); at += n) {
         char32_t c;
-        char escaped[8];
-        if (!DecodeUtf8(text, at, c, n)) {
-            n = 1;
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(text[at]));
-            shown += escaped;
-        } else if (c == '\\') {
-            shown += "\\\\";
-        } else if (c < 0x20 || (c >= 0x7f && c < 0xa0)) {
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned>(c));
-            shown += c == '\n' ? "\\n" : c == '\t' ? "\\t" : escaped;
+        if (DecodeUtf8(utf8, at, c, n)) {
+            AppendShown(shown, c);
         } else {
-            shown.append(text, at, n);
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", static_cast<unsigned char>(utf8[at]));
+            shown += escaped;
+            n = 1;
         }
+    }
+    return shown;
+}
+
+std::string Shown(const std::u16string& utf16)
+{
+    std::string shown;
+    for (size_t i = 0; i < utf16.size(); ++i) {
+        char32_t c = utf16[i];
+        if (c >= 0xd800 && c <= 0xdbff && i + 1 < utf16.size() && utf16[i + 1] >= 0xdc00 && utf16[i + 1] <= 0xdfff)
+            c = 0x10000 + ((c - 0xd800) << 10) + (utf16[++i] - 0xdc00);
+        AppendShown(shown, c);  // a lone surrogate is escaped as a format character
     }
     return shown;
 }

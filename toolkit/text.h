@@ -12,10 +12,13 @@ namespace toolkit {
 bool Utf8ToUtf16(const std::string& in, std::u16string& out);
 bool Utf16ToUtf8(const std::u16string& in, std::string& out);
 
-// A name or value as a message or a report shows it: valid UTF-8 as it is,
-// control characters, backslashes and bytes that are no UTF-8 escaped (\n,
-// \\, \xNN), so that what is printed never moves the cursor or hides a byte.
-std::string Shown(const std::string& text);
+// A name or value as a message or a report shows it: what is printable as it
+// is, in UTF-8; control and format characters (a right-to-left override, a
+// zero-width space) as \uXXXX, and what is not text at all (bytes that are no
+// UTF-8, surrogates without their other half) as \xNN and \uXXXX, so that
+// what is printed never reorders or hides a character or moves the cursor.
+std::string Shown(const std::string& utf8);
+std::string Shown(const std::u16string& utf16);
 
 }  // namespace toolkit
 

@@ -36,6 +36,13 @@ class Manifest(LauncherTestCase):
         self.assertTrue(ours and bound, "no manifest parsed, or Common Controls 6 not bound")
 
 
+def predicted(folder, locale):
+    """What setup-media says the Setup.exe in folder installs for a Windows locale (None: the message)."""
+    report = subprocess.run([os.environ["SETUP_MEDIA"], folder, "--json", "--locale", locale],
+                            stdout=subprocess.PIPE, text=True).stdout
+    return json.loads(report)["locales"][0]["installs"]
+
+
 class Choice(LauncherTestCase):
     """The user's locale (LC_MESSAGES; the system's follows LANG) picks the package, handed over as the file
     system spells it: its own first, where its package name is a wildcard, then the first the wildcard matches;
@@ -43,29 +50,29 @@ class Choice(LauncherTestCase):
     setup-media predicts it for the Windows locale of the row."""
 
     def test_locales(self):
-        tags = ("ENU", "eng", "CHT", "chs", "deu", "NOR", "gla", "glc")
-        for lang, user, locale, installed, handed in [
-                ("zh_TW", None, "zh-TW", "CHT", "CHT"), ("zh_HK", None, "zh-HK", "CHT", "CHT"),
-                ("zh_CN", None, "zh-CN", "chs", "chs"), ("de_DE", None, "de-DE", "deu", "deu"),
-                ("nb_NO", None, "nb-NO", "NOR", "NOR"), ("en_US", None, "en-US", "ENU", "ENU"),
-                ("en_AU", None, "en-AU", "eng", "eng"), ("gl_ES", None, "gl-ES", "glc", "glc"),
-                ("ja_JP", None, "ja-JP", "ENU", "enu"), ("en_US", "de_DE", "de-DE", "deu", "deu")]:
-            with self.subTest(lang=lang, user=user):
-                folder = self.subfolder(lang + "-" + (user or lang))
+        every = ("ENU", "eng", "CHT", "chs", "deu", "NOR", "gla", "glc")
+        for lang, user, locale, installed, handed, tags in [
+                ("zh_TW", None, "zh-TW", "CHT", "CHT", every), ("zh_HK", None, "zh-HK", "CHT", "CHT", every),
+                ("zh_CN", None, "zh-CN", "chs", "chs", every), ("de_DE", None, "de-DE", "deu", "deu", every),
+                ("nb_NO", None, "nb-NO", "NOR", "NOR", every), ("en_US", None, "en-US", "ENU", "ENU", every),
+                ("en_AU", None, "en-AU", "eng", "eng", every), ("en_AU", None, "en-AU", "eng", "eng", ("eng",)),
+                ("gl_ES", None, "gl-ES", "glc", "glc", every), ("ja_JP", None, "ja-JP", "ENU", "enu", every),
+                ("en_US", "de_DE", "de-DE", "deu", "deu", every)]:
+            with self.subTest(lang=lang, user=user, tags=len(tags)):
+                folder = self.subfolder("%s-%s-%d" % (lang, user or lang, len(tags)))
                 markers = {tag: self.add_package("quelvarine_%s.msi" % tag, folder) for tag in tags}
                 run = self.run_setup(folder, lang=lang + ".UTF-8", user_lang=user and user + ".UTF-8",
                                      args=["/qn", "/x", "other.msi", "%TEMP%"])
                 self.assertInstalled(run, os.path.join(folder, "quelvarine_%s.msi" % handed), markers[installed])
                 self.assertEqual([tag for tag, marker in markers.items() if self.installed(marker)], [installed])
-                predicted = subprocess.run([os.environ["SETUP_MEDIA"], folder, "--json", "--locale", locale],
-                                           stdout=subprocess.PIPE, text=True).stdout
-                self.assertEqual(json.loads(predicted)["locales"][0]["installs"], "quelvarine_%s.msi" % handed)
+                self.assertEqual(predicted(folder, locale), "quelvarine_%s.msi" % handed)
 
 
 class Rebranding(LauncherTestCase):
     """String 101, set by setup-rebrand, names the packages and the message, up to the longest the build
     accepts (247: its package name leaves room for a drive root only). A drive root's current directory
-    ends with a backslash already: the installer gets two in a row, and copes."""
+    ends with a backslash already: the installer gets two in a row, and copes. setup-media reads each
+    variant's base name and predicts as much."""
 
     def test_base_names(self):
         for variant, base in [("rebranded", "Acme Widgets"), ("longest", "n" * 247), ("no-base-name", "")]:
@@ -74,10 +81,12 @@ class Rebranding(LauncherTestCase):
                 folder = self.subfolder(variant)
                 root = self.drive_root(folder, "r")
                 self.assertMissing(self.run_setup(folder, exe=exe), base=base)
+                self.assertIsNone(predicted(folder, "en-US"))
                 other, marker = self.add_package("quelvarine_enu.msi", folder), self.add_package(base + "_enu.msi", folder)
                 run = self.run_setup(folder, exe=exe)
                 self.assertInstalled(run, root + "\\" + base + "_enu.msi", marker)
                 self.assertFalse(self.installed(other))
+                self.assertEqual(predicted(folder, "en-US"), base + "_enu.msi")
 
 
 class DllPlanting(LauncherTestCase):

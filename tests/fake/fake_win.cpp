@@ -117,6 +117,16 @@ BOOL FindClose(HANDLE) { return --state().openSearches >= 0; }
 
 DWORD GetFileAttributesA(LPCSTR path) { return path == ".\\" + state().unreachable ? INVALID_FILE_ATTRIBUTES : 0x80; }
 
+// The characters of an ANSI text, terminator included: double-byte ones, or
+// UTF-8 sequences in a UTF-8 code page, count as one.
+int MultiByteToWideChar(UINT, DWORD, LPCSTR text, int, LPWSTR, int)
+{
+    int count = 1;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++count)
+        p += IsDBCSLeadByte(*p) && p[1] != 0 ? 2 : state().utf8 && *p >= 0xc0 ? (*p >= 0xf0 ? 4 : *p >= 0xe0 ? 3 : 2) : 1;
+    return count;
+}
+
 // Characters past 0x7F have no spelling in the fake's code page.
 int WideCharToMultiByte(UINT, DWORD, LPCWSTR text, int, LPSTR out, int, LPCSTR, BOOL* substituted)
 {

@@ -6,8 +6,10 @@
 #include <cstdint>
 #include <cstring>
 
+#include "base_name.h"
 #include "resource_writer.h"
 #include "setup_resources.h"
+#include "text.h"
 
 namespace {
 
@@ -53,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // The input's reads, then the output's: a Refusal fails.
     pe::Tree before = pe::ReadResources(pe::Image(image)), after = pe::ReadResources(pe::Image(out));
     std::u16string held = setup::ReadBaseName(before), now = setup::ReadBaseName(after);
-    FUZZ_CHECK(setup::Shown(now) == changes.baseName, "reads back \"%s\"", setup::Shown(now).c_str());
+    FUZZ_CHECK(toolkit::Shown(now) == changes.baseName, "reads back \"%s\"", toolkit::Shown(now).c_str());
     if (size % 3 == 0) {
         setup::VersionInfo info = setup::ReadVersionInfo(setup::ParseVersion(*setup::FindVersionBlock(after)));
         FUZZ_CHECK(info.fileVersion[0] == 7 && setup::ReadExecutionLevel(after) == "requireAdministrator");
@@ -61,8 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (const auto& s : info.strings) company = company || (s.first == u"CompanyName" && s.second == u"Acme \u00c9tudes");
         FUZZ_CHECK(company);
     }
-    std::string heldName = setup::Shown(held);
-    if (heldName.find('\\') != std::string::npos) return 0;  // shown with escapes: not a name to set
+    std::string heldName;
+    if (!toolkit::Utf16ToUtf8(held, heldName) || !toolkit::BaseNameProblem(heldName, true).empty()) return 0;
     changes.baseName = heldName;
     rebrand::Bytes back = Rebranded(out, Named(heldName));
     FUZZ_CHECK(back == Rebranded(image, changes), "\"%s\" by way of \"%s\" differs", heldName.c_str(),

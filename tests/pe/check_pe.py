@@ -15,7 +15,8 @@ ALLOWED_IMPORTS = {dll: set(names.split()) for dll, names in {
     "KERNEL32.dll": """DeleteCriticalSection EnterCriticalSection FindClose FindFirstFileA FindNextFileA FreeLibrary
         GetCurrentDirectoryA GetFileAttributesA GetFullPathNameA GetLastError GetLocaleInfoA GetModuleFileNameA
         GetModuleHandleA GetProcAddress GetStartupInfoA GetSystemDirectoryA GetVersion GetVersionExA
-        InitializeCriticalSection IsDBCSLeadByte LeaveCriticalSection LoadLibraryA LoadLibraryExA SetErrorMode
+        InitializeCriticalSection IsDBCSLeadByte LeaveCriticalSection LoadLibraryA LoadLibraryExA MultiByteToWideChar
+        SetErrorMode
         SetLastError SetUnhandledExceptionFilter Sleep TlsGetValue VirtualProtect VirtualQuery WideCharToMultiByte""",
     "USER32.dll": """DispatchMessageA EnableWindow GetActiveWindow GetLastActivePopup GetMessageA GetParent
         GetWindowLongA IsWindowEnabled LoadStringA MessageBoxA TranslateMessage""",

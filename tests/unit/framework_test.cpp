@@ -117,7 +117,8 @@ TEST(FileFind, SearchesAndTheirFailures)
 {
     const std::string longest(MAX_PATH - 1, '*'), media = "C:\\Media\\", dbcs = "\x95\x5C";
     std::string deepest = media;
-    for (size_t length = media.size(); length < MAX_PATH - 1; ++length) deepest += dbcs;
+    std::string utf8 = media;
+    for (size_t length = media.size(); length < MAX_PATH - 1; ++length) deepest += dbcs, utf8 += "\xe4\xb8\x80";
     const struct { std::string pattern; bool matches; std::string fullPath; DWORD error; } cases[] = {
         {"c*", false, "C:\\x", ERROR_FILE_NOT_FOUND},
         {"*.msi", true, "", ERROR_INVALID_NAME},  // the full path cannot be formed
@@ -125,12 +126,14 @@ TEST(FileFind, SearchesAndTheirFailures)
         {"*.msi", true, media + std::string(MAX_PATH - 1 - media.size(), 'f'), 0},
         {"*.msi", true, deepest, 0},  // 259 characters in 509 bytes
         {"*.msi", true, deepest + dbcs, ERROR_INVALID_NAME},
+        {"*.msi", true, utf8, 0},  // 259 characters in 759 bytes, under a UTF-8 code page
         {longest + "*", false, "C:\\x", ERROR_FILENAME_EXCED_RANGE},
         {longest, true, "C:\\Media\\" + dbcs, 0},
     };
     for (const auto& c : cases) {
         fake::State& s = fake::reset();
-        s.doubleByte = true;
+        s.doubleByte = c.fullPath != utf8;
+        s.utf8 = !s.doubleByte;
         if (c.matches) s.entries = {"a.txt", "a.msi", "b.msi"};
         s.fullPath = c.fullPath;
         CFileFind finder;

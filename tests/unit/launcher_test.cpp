@@ -20,7 +20,8 @@ TEST(PackageName, SelectionRules)
         {"ENU", NULL, "q_ENU.msi", ""},
         {NULL, "en", "", ""}, {"", NULL, "", ""}, {"", "", "", ""},  // no abbreviation, or an empty one: English
         {"A\\B", "zz", "", ""}, {"ENU", "en/..", "", ""}, {"C:X", "zz", "", ""},  // would leave the directory
-        {"en/", "en", "q_en*.msi", ""}, {"EN*", "en", "q_en*.msi", ""},  // no own package of such a name
+        // No own package of a name with a separator or a wildcard.
+        {"en/", "en", "q_en*.msi", ""}, {"EN*", "en", "q_en*.msi", ""}, {"EN?", "en", "q_en*.msi", ""},
     };
     for (const auto& rule : rules) {
         fake::State& s = fake::reset();
