@@ -161,7 +161,7 @@ void AddFindings(Report& report, const Folder& folder)
     for (const Entry& entry : folder.Entries()) {
         std::string tag;
         bool package = PackageTag(base, entry, tag);
-        if (entry.directory && (package || got.count(&entry))) {
+        if (entry.directory && package) {  // every name a locale looks for is a package's
             warnings.push_back({kWarning, "directory", got[&entry], {entry.name},
                                 Shown(entry.name) + " is a directory named like a package" +
                                     (got[&entry].empty() ? "" : "; Windows Installer fails on it for " + List(got[&entry])),

@@ -78,6 +78,7 @@ DWORD GetVersion() { return state().minor << 8 | state().major; }
 int GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR data, int)
 {
     const bool abbreviation = type == LOCALE_SABBREVLANGNAME, user = locale == LOCALE_USER_DEFAULT;
+    state().isoReads += type == LOCALE_SISO639LANGNAME;
     const std::string& value = abbreviation ? (user ? state().abbreviation : state().otherAbbreviation)
                                             : (user ? state().isoName : state().otherIsoName);
     std::memcpy(data, value.c_str(), value.size() + 1);  // also when failing: the buffer is then undefined

@@ -28,6 +28,7 @@ struct State {
     std::string abbreviation = "ENU", isoName = "en";  // the user default locale's; any other locale reads
     std::string otherAbbreviation = "JPN", otherIsoName = "ja";  // these, as the system's would
     bool unterminated = false;  // the count a locale read returns leaves the terminator out
+    int isoReads = 0;
     std::map<UINT, std::string> strings;
     std::string modulePath = "C:\\Media\\Setup.exe";
     bool doubleByte = false;  // the ANSI code page: lead bytes 0x81-0xFE, else single-byte

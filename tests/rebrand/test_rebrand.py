@@ -81,6 +81,23 @@ def icon_images(data):
     return [(e[:12], data[struct.unpack_from("<I", e, 12)[0]:][:struct.unpack_from("<I", e, 8)[0]]) for e in entries]
 
 
+def bad_icon(name, damage):
+    """build's setup.ico (a 16-pixel 4-bit image first), damaged: (name, bytes)."""
+    data = bytearray(read(SOURCE + "/resources/setup.ico"))
+    damage(data)
+    pathlib.Path(name).write_bytes(bytes(data))
+    return name
+
+
+# Icon files refused: (what is done to the build's setup.ico, expected message); they are written in the test.
+BAD_ICON_DAMAGE = [
+    (lambda d: struct.pack_into("<I", d, 6 + 12, 6), "lies outside the file"),  # image 1 inside the directory
+    (lambda d: struct.pack_into("<I", d, 6 + 16 + 12, struct.unpack_from("<I", d, 6 + 12)[0]), "overlap"),
+    (lambda d: struct.pack_into("<I", d, 6 + 8, 40 + 64 + 128), "shorter than its bitmap"),  # no mask
+    (lambda d: struct.pack_into("<H", d, 2, 2), "not an icon file"),  # a cursor
+]
+
+
 # What is done to the real Setup.exe | expected message | --show refuses it too (the output is a folder)
 MALFORMED = [
     (lambda i: i.data, "cannot write", False),  # intact: the rename fails, and the temporary file goes
@@ -106,6 +123,8 @@ MALFORMED = [
     (lambda i: i.data + b"appended", "data after its last section", False),
     (lambda i: i.put({i.dirs + 5 * 8 + 4: 0}), "follows the resource section", False),
     (lambda i: i.put({i.sections[-1].rawptr: i.dir(2)[0]}), "patches the resource section", False),
+    (lambda i: i.put({i.sections[-1].rawptr: i.dir(2)[0] - 2}), "patches the resource section", False),  # across
+    (lambda i: i.put({i.tree + 16: 0x80000000}), "mixes named and numbered", True),
     (lambda i: i.put({i.relocated(): i.get(i.opt + 28) + i.dir(2)[0] + 16}), "points into the resource", False),
     (lambda i: i.put({i.opt + 16: i.dir(2)[0]}), "entry point", False),
 ]
@@ -226,21 +245,26 @@ class Rebrand(unittest.TestCase):
         self.assertEqual((os.path.islink("link.exe"), show("in.exe")["base-name"]), (True, "Acme"))
         self.assertEqual(stat.S_IMODE(os.stat("in.exe").st_mode), 0o444)
 
-    def test_command_line_mistakes(self):
+    def test_command_line_mistakes_and_bad_icons(self):
+        global BAD_ICONS
+        BAD_ICONS = [(bad_icon("bad%d.ico" % n, damage), message) for n, (damage, message) in enumerate(BAD_ICON_DAMAGE)]
+        icons = sorted(os.listdir())
         for args, status, message in [(["--base-name"], 2, "--base-name needs a value"),
                                       (["", "--show"], 2, 'an empty argument ("")'),
                                       (["--show", "--icon", "x.ico"], 2, "--show changes nothing"),
+                                      (["-o", "out.exe"], 2, "nothing to do"),
                                       (["--base-name", "\u00e9" * 124, "-o", "out.exe"], 1, "must be printable ASCII"),
                                       (["--file-version", "1.2.3.70000", "-o", "out.exe"], 1, "is not a version"),
-                                      (["--icon", TOOL, "-o", "out.exe"], 1, "is not an icon file")]:
+                                      (["--icon", TOOL, "-o", "out.exe"], 1, "is not an icon file")] + [
+                                      (["--icon", name, "-o", "out.exe"], 1, message) for name, message in BAD_ICONS]:
             with self.subTest(args=args):
                 result = run(TOOL, EXES[0], *args) if args[0] else run(TOOL, *args)
-                self.assertEqual((result.returncode, os.listdir()), (status, []), result.stderr)
+                self.assertEqual((result.returncode, sorted(os.listdir())), (status, icons), result.stderr)
                 self.assertIn(message, result.stderr)
 
     def test_names_judged_as_at_configure_time(self):
         configure_check = SOURCE + "/tests/pe/check_base_name.cmake"
-        names = ["Acme Widgets 2.0 (beta)", "n" * 247, "", "caf\u00e9", "tab\there", "a\x7fb", "n" * 248]
+        names = ["Acme Widgets 2.0 (beta)", "n" * 247, "", "caf\u00e9", "tab\there", "a\x7fb", "n" * 248, " ~", "<x"]
         for name in names + ["a%sb" % c for c in '<>:"/\\|?*']:
             with self.subTest(name=name):
                 result = run(TOOL, EXES[0], "--base-name", name, "-o", "out.exe")

@@ -7,18 +7,19 @@
 #include "../fake/fake_win.h"
 #include "launcher.h"
 
-// NULL stands for a locale read that fails: what it left in the buffer is not used.
-// A wildcard also names the locale's own package, to be looked for first.
+// NULL stands for a locale read that fails: what it left in the buffer is not
+// used; "?" for an ISO name that is not read at all. A wildcard also names the
+// locale's own package, to be looked for first.
 TEST(PackageName, SelectionRules)
 {
     const struct { const char *abbreviation, *iso, *name, *own; } rules[] = {
-        {"chs", "zh", "q_chs.msi", ""}, {"chtx", "xx", "q_chtx.msi", ""},
-        {"zhh", "zh", "q_cht.msi", ""}, {"ZHM", "", "q_cht.msi", ""}, {"non", "no", "q_nor.msi", ""},
+        {"chs", "?", "q_chs.msi", ""}, {"chtx", "xx", "q_chtx.msi", ""},
+        {"zhh", "?", "q_cht.msi", ""}, {"ZHM", "?", "q_cht.msi", ""}, {"non", "?", "q_nor.msi", ""},
         {"ZHI", "ZH", "q_chs.msi", ""}, {"NOR", "no", "q_no*.msi", "q_NOR.msi"}, {"NOR", "nb", "q_NOR.msi", ""},
         {"E", "en", "q_E.msi", ""},                // the two-letter compare stops at an end
         {"\xC9NU", "\xE9n", "q_\xC9NU.msi", ""},  // only A-Z fold
         {"ENU", NULL, "q_ENU.msi", ""},
-        {NULL, "en", "", ""}, {"", NULL, "", ""}, {"", "", "", ""},  // no abbreviation, or an empty one: English
+        {NULL, "?", "", ""}, {"", NULL, "", ""}, {"", "", "", ""},  // no abbreviation, or an empty one: English
         {"A\\B", "zz", "", ""}, {"ENU", "en/..", "", ""}, {"C:X", "zz", "", ""},  // would leave the directory
         // No own package of a name with a separator or a wildcard.
         {"en/", "en", "q_en*.msi", ""}, {"EN*", "en", "q_en*.msi", ""}, {"EN?", "en", "q_en*.msi", ""},
@@ -31,6 +32,7 @@ TEST(PackageName, SelectionRules)
         PackageNames names = SelectPackageName("q");
         EXPECT_EQ(std::string(names.name) + " " + std::string(names.own), std::string(rule.name) + " " + rule.own)
             << rule.abbreviation << "/" << rule.iso;
+        EXPECT_EQ(s.isoReads, rule.iso != NULL && std::string(rule.iso) == "?" ? 0 : 1) << rule.abbreviation;
     }
     fake::State& s = fake::reset();
     s.abbreviation = "JPNx";
@@ -75,25 +77,26 @@ TEST(Launcher, ProbesInOrder)
 TEST(Launcher, StopsWhereItCannotInstall)
 {
     const std::string media = "C:\\Media", fits(kPathBufferSize - 2 - std::strlen("q_enu.msi"), 'd');
-    const struct { DWORD major, minor; fake::Failure fail; bool longSystemDirectory; std::string directory;
+    const struct { DWORD major, minor; fake::Failure fail; size_t systemDirectory; std::string directory;
                    size_t installs, boxes; } cases[] = {
-        {4, 90, fake::kNothing, false, media, 1, 0},  // Windows Me
-        {5, 0, fake::kNothing, false, fits, 1, 0},    // the longest directory that fits
-        {4, 91, fake::kNothing, false, media, 0, 0},
-        {5, 0, fake::kVersion, false, media, 0, 0},
-        {5, 0, fake::kOrdinal141, false, media, 0, 0},
-        {5, 0, fake::kOrdinal87, false, media, 0, 0},
-        {5, 0, fake::kNothing, true, media, 0, 0},  // msi.dll's path would not fit
-        {5, 0, fake::kNothing, false, "", 0, 1},    // cannot be read
-        {5, 0, fake::kNothing, false, fits + "d", 0, 1},
-        {5, 0, fake::kNothing, false, std::string(kPathBufferSize, 'd'), 0, 1},
+        {4, 90, fake::kNothing, 0, media, 1, 0},  // Windows Me
+        {5, 0, fake::kNothing, 0, fits, 1, 0},    // the longest directory that fits
+        {4, 91, fake::kNothing, 0, media, 0, 0},
+        {5, 0, fake::kVersion, 0, media, 0, 0},
+        {5, 0, fake::kOrdinal141, 0, media, 0, 0},
+        {5, 0, fake::kOrdinal87, 0, media, 0, 0},
+        {5, 0, fake::kNothing, 2 * MAX_PATH - 9, media, 1, 0},  // longer than MAX_PATH bytes: double-byte
+        {5, 0, fake::kNothing, 2 * MAX_PATH - 8, media, 0, 0},  // msi.dll's path would not fit
+        {5, 0, fake::kNothing, 0, "", 0, 1},    // cannot be read
+        {5, 0, fake::kNothing, 0, fits + "d", 0, 1},
+        {5, 0, fake::kNothing, 0, std::string(kPathBufferSize, 'd'), 0, 1},
     };
     for (const auto& c : cases) {
         fake::State& s = fake::reset();
         s.major = c.major;
         s.minor = c.minor;
         s.fail = c.fail;
-        if (c.longSystemDirectory) s.systemDirectory = std::string(2 * MAX_PATH, 's');
+        if (c.systemDirectory) s.systemDirectory = std::string(c.systemDirectory, 's');
         s.currentDirectory = c.directory;
         s.entries = {"q_enu.msi"};
         s.strings[IDS_PACKAGE_BASE_NAME] = "q";
@@ -103,7 +106,7 @@ TEST(Launcher, StopsWhereItCannotInstall)
         EXPECT_EQ(s.boxes.size(), c.boxes) << "directory of " << c.directory.size();
         EXPECT_EQ(s.text, c.boxes ? "Fail to get current working directory" : "");
         if (c.installs || !s.libraries.empty())  // from System32, its imports from its own folder first, freed
-            EXPECT_EQ(s.libraries, std::vector<std::string>({"C:\\WINDOWS\\system32\\msi.dll flags 8", "freed"}));
+            EXPECT_EQ(s.libraries, std::vector<std::string>({s.systemDirectory + "\\msi.dll flags 8", "freed"}));
     }
 }
 
