@@ -43,7 +43,7 @@ int Refuse(const std::string& problem)
 std::string ReadBaseName(const std::string& folderPath, const media::Folder& folder, std::string& problem)
 {
     const media::Entry* setup = folder.Match("Setup.exe");
-    if (!setup || setup->directory) {
+    if (!setup) {
         problem = "no Setup.exe in " + Shown(folderPath) + ": give the package base name with --base-name";
         return "";
     }

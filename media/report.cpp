@@ -131,9 +131,9 @@ void AddFindings(Report& report, const Folder& folder)
         if (o.fallback || o.decided->directory || !PackageTag(base, *o.decided, tag)) continue;
         auto found = languages.of.find(Upper(tag));
         if (found == languages.of.end()) continue;
-        bool ruled = package_rules::FixedTag(o.locale->abbreviation) || EqualNoCase(o.locale->iso639, "zh");
+        // Both Norwegian written forms get the one Norwegian package on purpose.
         if (!found->second.count(o.locale->iso639)) {
-            if (!ruled) otherLanguage[o.decided].push_back(o.locale);
+            if (!package_rules::FixedTag(o.locale->abbreviation)) otherLanguage[o.decided].push_back(o.locale);
         } else if (Upper(tag) != Upper(o.locale->abbreviation)) {
             otherRegion[o.decided].push_back(o.locale);
         }

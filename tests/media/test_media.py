@@ -44,6 +44,10 @@ class Media(unittest.TestCase):
                 self.assertEqual(result.returncode, status)
                 self.assertEqual(report["base_name"], "quelvarine")
                 self.assertIn("what to do:", run(self.folder(*packages)).stdout)
+                if "nob.msi" in packages:  # the names that would work: by ISO 639-2 name, by language name
+                    advice = " ".join(f["advice"] for f in report["findings"])
+                    self.assertIn("rename it quelvarine_NOR.msi", advice)
+                    self.assertIn("rename it quelvarine_DEU.msi", advice)
 
     def test_locales(self):
         # Each locale's own package first; another region's by the wildcard; another language's where it
