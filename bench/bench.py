@@ -17,12 +17,13 @@ Minimal.exe (built the same way, importing the same DLLs, only returning):
   database), for information.
 
 The two sides of a ratio are timed alternately, round after round, and the
-median of the per-round ratios is reported with the middle half of them. A
-target is met, or missed, only when that whole middle half says so; a single
-round on a busy machine decides nothing.
+median of the per-round ratios is reported with a confidence interval of at
+least 90% for it. A target is met, or missed, only when the whole interval
+says so: a few noisy rounds decide nothing, and more rounds narrow it.
 """
 import argparse
 import json
+import math
 import os
 import re
 import shutil
@@ -85,18 +86,22 @@ def measure(sides, rounds, runs, env, work):
 
 
 def report(label, times, first, second):
-    """The per-round ratios' quartiles: (lower, median, upper)."""
-    ratios = [a / b for a, b in zip(times[first], times[second])]
-    lower, median, upper = statistics.quantiles(ratios, n=4) if len(ratios) > 1 else ratios * 3
-    print("  %-50s %.3f  (%.1f ms against %.1f ms; %d rounds, middle half %.3f..%.3f)"
+    """The median of the per-round ratios and a confidence interval of at least 90% for it: order statistics
+    of the rounds, as many cut off at each end as a fair coin's tosses leave out (binomial, p = 1/2)."""
+    ratios = sorted(a / b for a, b in zip(times[first], times[second]))
+    n, cut = len(ratios), 1
+    while cut + 1 <= n // 2 and sum(math.comb(n, i) for i in range(cut + 1)) / 2 ** n <= 0.05:
+        cut += 1
+    lower, median, upper = ratios[cut - 1], statistics.median(ratios), ratios[n - cut]
+    print("  %-50s %.3f  (%.1f ms against %.1f ms; %d rounds, %.3f..%.3f)"
           % (label, median, statistics.median(times[first]) * 1000, statistics.median(times[second]) * 1000,
-             len(ratios), lower, upper))
+             n, lower, upper))
     return lower, median, upper
 
 
-def verdict(quartiles, target):
-    """met or MISSED only when the middle half of the rounds agree; else too few rounds to tell."""
-    lower, _, upper = quartiles
+def verdict(interval, target):
+    """met or MISSED when the median's whole interval says so; else the rounds were too few to tell."""
+    lower, _, upper = interval
     return "met" if upper <= target else "MISSED" if lower > target else "unclear (more --rounds)"
 
 
@@ -165,7 +170,7 @@ def timings(config, rounds, runs):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    parser.add_argument("--rounds", type=int, default=10)
+    parser.add_argument("--rounds", type=int, default=40)
     parser.add_argument("--runs", type=int, default=5)
     parser.add_argument("--work", default=os.path.join(ROOT, "build", "bench"))
     args = parser.parse_args()

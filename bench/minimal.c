@@ -1,5 +1,5 @@
 /* The yardstick for the launcher's own cost: a GUI program built like
-   Setup.exe, importing the same system DLLs, that only returns. It makes one
+   Setup.exe, with its manifest, importing the same system DLLs, that only returns. It makes one
    USER32 call, as loading USER32 is the platform's cost, not the launcher's. */
 #include <windows.h>
 #include <string.h>
