@@ -271,11 +271,8 @@ void SetIcon(TreeEditor& editor, const pe::Tree& tree, const std::vector<IconIma
     if (images.empty() || images.size() > 0xffff) throw Refusal("an icon needs between 1 and 65535 images");
     const pe::Leaf* group = tree.Find(setup::kIconGroupType, setup::kIconGroupId, setup::kLanguage);
     if (!group) throw Refusal("holds no icon group 128: not a Setup.exe of this project");
-    if (group->data.size() < 6 || group->data.size() < 6 + 14ull * Get16(group->data, 4))
-        throw Refusal("icon group 128 is truncated (malformed)");
     uint32_t codePage = group->codePage;
-    for (uint32_t i = 0; i < Get16(group->data, 4); ++i)
-        editor.Remove(setup::kIconType, Get16(group->data, 6 + 14 * i + 12), setup::kLanguage);
+    for (uint32_t id : setup::IconGroupIds(group->data)) editor.Remove(setup::kIconType, id, setup::kLanguage);
     Bytes newGroup(6 + 14 * images.size());
     Put16(newGroup, 2, 1);
     Put16(newGroup, 4, static_cast<uint32_t>(images.size()));

@@ -139,15 +139,21 @@ IconImage DescribeIconImage(const Bytes& data, const std::string& what)
     return image;
 }
 
+std::vector<uint32_t> IconGroupIds(const Bytes& group)
+{
+    if (group.size() < 6 || group.size() < 6 + 14ull * Get16(group, 4))
+        throw Refusal("icon group 128 is truncated (malformed)");
+    std::vector<uint32_t> ids;
+    for (uint32_t i = 0; i < Get16(group, 4); ++i) ids.push_back(Get16(group, 6 + 14 * i + 12));
+    return ids;
+}
+
 std::vector<IconImage> ReadIcons(const pe::Tree& tree)
 {
     std::vector<IconImage> images;
     const pe::Leaf* group = tree.Find(kIconGroupType, kIconGroupId, kLanguage);
     if (!group) return images;
-    const Bytes& g = group->data;
-    if (g.size() < 6 || g.size() < 6 + 14ull * Get16(g, 4)) throw Refusal("icon group 128 is truncated (malformed)");
-    for (uint32_t i = 0; i < Get16(g, 4); ++i) {
-        uint32_t id = Get16(g, 6 + 14 * i + 12);
+    for (uint32_t id : IconGroupIds(group->data)) {
         const pe::Leaf* icon = tree.Find(kIconType, id, kLanguage);
         if (!icon) throw Refusal("icon group 128 names icon " + std::to_string(id) + ", which is missing (malformed)");
         images.push_back(DescribeIconImage(icon->data, "icon " + std::to_string(id)));

@@ -34,6 +34,9 @@ struct IconImage {
     unsigned width, height, bits;
     bool png;
 };
+// The icon ids an icon group names, in its order; throws Refusal for a
+// truncated group.
+std::vector<uint32_t> IconGroupIds(const pe::Bytes& group);
 // The images of icon group 128, in the group's order.
 std::vector<IconImage> ReadIcons(const pe::Tree& tree);
 // An image's own description of itself (a DIB header or PNG's IHDR); throws
