@@ -77,12 +77,11 @@ BOOL CFileFind::FindNextFile()
 
 CString CFileFind::GetFileName() const
 {
-    if (m_pFoundInfo == NULL) return CString();
-    // cFileName is always terminated by the system; make sure of it anyway.
-    char name[MAX_PATH];
-    memcpy(name, m_pFoundInfo->cFileName, MAX_PATH);
-    name[MAX_PATH - 1] = '\0';
-    return CString(name);
+    // A name whose ANSI spelling takes more than the record holds (one of
+    // 255 characters, in a double-byte or UTF-8 code page) comes back cut off
+    // and unterminated: it is no name of the entry's.
+    if (m_pFoundInfo == NULL || memchr(m_pFoundInfo->cFileName, '\0', MAX_PATH) == NULL) return CString();
+    return CString(m_pFoundInfo->cFileName);
 }
 
 CString CFileFind::GetShortFileName() const

@@ -10,6 +10,7 @@
 #include <stdint.h>
 
 #define WINAPI
+#define CALLBACK
 
 typedef int BOOL;
 typedef unsigned char BYTE;
@@ -33,6 +34,7 @@ typedef struct HWND__* HWND;
 typedef struct HINSTANCE__* HINSTANCE;
 typedef HINSTANCE HMODULE;
 typedef intptr_t(WINAPI* FARPROC)();
+typedef BOOL(CALLBACK* LOCALE_ENUMPROCA)(LPSTR);
 
 #define TRUE 1
 #define FALSE 0
@@ -59,6 +61,7 @@ typedef intptr_t(WINAPI* FARPROC)();
 #define LOCALE_USER_DEFAULT 0x0400
 #define LOCALE_SABBREVLANGNAME 0x00000003
 #define LOCALE_SISO639LANGNAME 0x00000059
+#define LCID_SUPPORTED 0x00000002
 
 #define MB_OK 0x00000000
 #define MB_OKCANCEL 0x00000001
@@ -124,6 +127,7 @@ namespace hostwin {
 BOOL GetVersionExA(OSVERSIONINFOA* info);
 DWORD GetVersion();
 int GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR data, int size);
+BOOL EnumSystemLocalesA(LOCALE_ENUMPROCA proc, DWORD flags);
 DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
 DWORD GetSystemDirectoryA(LPSTR buffer, UINT size);
 HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* data);

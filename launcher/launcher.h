@@ -29,10 +29,19 @@ typedef package_rules::PackageNames<CString> PackageNames;
 // when the abbreviation cannot be read.
 PackageNames SelectPackageName(const CString& baseName);
 
+// Every locale the system knows, as package_rules::LanguageJudge asks about
+// them: asked only when a wildcard finds a package that is not the locale's own.
+class CSystemLocales {
+public:
+    void Tell(package_rules::TagLanguage& language);
+};
+
 // Finds the package (the locale's own, its package name, else the English
-// one) in the current directory and runs Windows Installer on it. Shows a
-// message and returns when no package is there, or when the package's path
-// has no exact spelling in the ANSI code page.
+// one) in the current directory and runs Windows Installer on it, by a full
+// path shorter than MAX_PATH characters. Passes over another language's
+// package that the package name matches. Shows a message and returns when no
+// package is there, or when the package's path has no exact spelling in the
+// ANSI code page.
 void ResolveAndInstall(const CString& baseName, const PackageNames& names);
 
 // Windows Installer's two entry points, by ordinal in msi.dll.

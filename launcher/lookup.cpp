@@ -76,46 +76,116 @@ bool IsOwnName(const CString& name)
            AFX_SYS(GetFileAttributesA)(".\\" + name) != INVALID_FILE_ATTRIBUTES;
 }
 
+// Whether shortName answers for the entry longName and for nothing else. Short
+// names are unique on NTFS, but not under Wine, where they are hashes: a file
+// literally named like another one's short name must not stand in for it.
+bool ReachesOnly(const CString& shortName, const CString& longName)
+{
+    if (shortName.IsEmpty() || AfxFindLastOf(shortName, "\\/:*?", AFX_SYS(IsDBCSLeadByte)) != NULL) return false;
+    CFileFind search;
+    if (!search.FindFile(".\\" + shortName)) return false;
+    BOOL more = search.FindNextFile();
+    return !more && strcmp(search.GetFileName(), longName) == 0;
+}
+
+// Windows counts a path's length in UTF-16 code units; 0 where it cannot tell.
+int PathCharacters(const CString& path)
+{
+    return AFX_SYS(MultiByteToWideChar)(CP_ACP, 0, path, -1, NULL, 0) - 1;
+}
+
 // The current directory as the lookup sees it. The search that found the
 // package stays open as long as the folder object lives.
 class CPackageFolder {
 public:
-    // The first entry that name matches, by its own name or else by its short
-    // (8.3) name, made of letters every code page has.
-    package_rules::Lookup Find(const CString& name, CString& found)
+    CPackageFolder() : m_directoryRead(false) {}
+
+    // The first entry that name matches and judge takes, as long as its full
+    // path can be handed over: by its own name or else by its short (8.3)
+    // name, made of letters every code page has. Entries whose full path is
+    // too long by either name are passed over like those the judge refuses.
+    template <class Judge>
+    package_rules::Lookup Find(const CString& name, const Judge& judge, CString& found)
     {
         CString probe = ".\\" + name;
         if (name.IsEmpty() || !FitsPathBuffer(probe) || !m_finder.FindFile(probe)) return package_rules::kMissing;
-        m_finder.FindNextFile();
-        found = m_finder.GetFileName();
-        if (IsOwnName(found)) return package_rules::kFound;
-        found = m_finder.GetShortFileName();
-        return IsOwnName(found) ? package_rules::kFound : package_rules::kUnspellable;
+        for (BOOL more = TRUE; more;) {
+            more = m_finder.FindNextFile();
+            if (!judge.Takes(m_finder.GetFileName())) continue;
+            package_rules::Lookup lookup = HandOver(found);
+            if (lookup != package_rules::kMissing) return lookup;
+        }
+        return package_rules::kMissing;
     }
 
-    bool Exists(const CString& fallback) { return FitsPathBuffer(fallback) && m_finder.FindFile(fallback); }
+    // The English package, which is handed over as the literal: true with no
+    // full path when the current directory cannot be read.
+    bool Exists(const CString& fallback)
+    {
+        return FitsPathBuffer(fallback) && m_finder.FindFile(fallback) && Compose(fallback) != kTooLong;
+    }
+
+    // The path to hand to the installer; empty until a package is found, or
+    // when the current directory has no exact spelling.
+    const CString& FullPath() const { return m_fullPath; }
 
 private:
-    CFileFind m_finder;
-};
+    enum Fit { kFits, kTooLong, kNoDirectory };
 
-// The package's full path: the current directory, a backslash and the name,
-// as they are (at a drive root that gives D:\\name, which the installer takes).
-bool ComposeFullPath(const CString& packageName, CString& fullPath)
-{
-    char directory[kPathBufferSize];
-    if (!ReadCurrentDirectory(directory)) return false;
-    fullPath = CString(directory) + "\\" + packageName;
-    return FitsPathBuffer(fullPath);
-}
+    // Sets the full path of name in the current directory where Windows takes
+    // it: shorter than MAX_PATH characters (at a drive root, the current
+    // directory ends with a backslash already, and D:\\name is handed over so).
+    Fit Compose(const CString& name)
+    {
+        if (!m_directoryRead) {
+            char directory[kPathBufferSize];
+            if (ReadCurrentDirectory(directory)) m_directory = directory;
+            m_directoryRead = true;
+        }
+        if (m_directory.IsEmpty()) return kNoDirectory;
+        CString path = m_directory + "\\" + name;
+        int length = PathCharacters(path);
+        if (!FitsPathBuffer(path) || length <= 0 || length >= MAX_PATH) return kTooLong;
+        m_fullPath = path;
+        return kFits;
+    }
+
+    // The entry just found, by a name that can be handed over: kMissing when
+    // its path is too long by both names.
+    package_rules::Lookup HandOver(CString& found)
+    {
+        CString longName = m_finder.GetFileName();
+        const bool own = IsOwnName(longName);
+        if (own) {
+            Fit fit = Compose(longName);
+            if (fit != kTooLong) return Outcome(fit, longName, found);
+        }
+        CString shortName = m_finder.GetShortFileName();
+        if (!ReachesOnly(shortName, longName)) return own ? package_rules::kMissing : package_rules::kUnspellable;
+        return Outcome(Compose(shortName), shortName, found);
+    }
+
+    static package_rules::Lookup Outcome(Fit fit, const CString& name, CString& found)
+    {
+        if (fit == kFits) found = name;
+        return fit == kFits ? package_rules::kFound : fit == kTooLong ? package_rules::kMissing : package_rules::kUnspellable;
+    }
+
+    CFileFind m_finder;
+    bool m_directoryRead;
+    CString m_directory;
+    CString m_fullPath;
+};
 
 }  // namespace
 
 void ResolveAndInstall(const CString& baseName, const PackageNames& names)
 {
     CPackageFolder folder;
+    CSystemLocales locales;
+    package_rules::LanguageJudge<CSystemLocales> judge(baseName.GetLength(), names.language, locales);
     CString packageName;
-    package_rules::Lookup lookup = package_rules::LookUpPackage(folder, baseName, names, packageName);
+    package_rules::Lookup lookup = package_rules::LookUpPackage(folder, judge, baseName, names, packageName);
     if (lookup == package_rules::kMissing) {
         CString message;
         message.Format(kMissingPackageMessage, static_cast<LPCSTR>(package_rules::FallbackName(baseName)));
@@ -124,10 +194,9 @@ void ResolveAndInstall(const CString& baseName, const PackageNames& names)
     }
 
     // No exact spelling of the package's path: never hand over one with substitutes.
-    CString fullPath;
-    if (lookup == package_rules::kUnspellable || !ComposeFullPath(packageName, fullPath)) {
+    if (lookup == package_rules::kUnspellable || folder.FullPath().IsEmpty()) {
         AfxMessageBox(kNoCurrentDirectoryMessage);
         return;
     }
-    RunInstaller(fullPath);
+    RunInstaller(folder.FullPath());
 }

@@ -60,20 +60,19 @@ Folder::Folder(const std::vector<toolkit::FolderEntry>& entries)
               [](const Entry& a, const Entry& b) { return a.key != b.key ? a.key < b.key : a.name < b.name; });
 }
 
-const Entry* Folder::Match(const std::string& name) const
+std::vector<const Entry*> Folder::Matches(const std::string& name) const
 {
     std::u16string pattern = FoldName(name);
+    std::vector<const Entry*> matches;
     for (const Entry& entry : entries_)
-        if (MatchesPattern(pattern, entry.key)) return &entry;
-    return nullptr;
+        if (MatchesPattern(pattern, entry.key)) matches.push_back(&entry);
+    return matches;
 }
 
-package_rules::Lookup FolderProbe::Find(const std::string& name, std::string& found)
+const Entry* Folder::Match(const std::string& name) const
 {
-    decided_ = name.empty() ? nullptr : folder_.Match(name);
-    if (!decided_) return package_rules::kMissing;
-    found = decided_->name;
-    return package_rules::kFound;
+    std::vector<const Entry*> matches = Matches(name);
+    return matches.empty() ? nullptr : matches.front();
 }
 
 bool FolderProbe::Exists(const std::string& fallback)

@@ -32,28 +32,46 @@ public:
     explicit Folder(const std::vector<toolkit::FolderEntry>& entries);
 
     const std::vector<Entry>& Entries() const { return entries_; }
-    // The first entry the search returns for name (a file name or pattern).
-    const Entry* Match(const std::string& name) const;
+    // The entries the search returns for name (a file name or pattern), in order.
+    std::vector<const Entry*> Matches(const std::string& name) const;
+    const Entry* Match(const std::string& name) const;  // the first of them
 
 private:
     std::vector<Entry> entries_;
 };
 
 // The folder as package_rules::LookUpPackage probes it; remembers the entry
-// that decided.
+// that decided and those the judge passed over.
 class FolderProbe {
 public:
     explicit FolderProbe(const Folder& folder) : folder_(folder) {}
 
-    package_rules::Lookup Find(const std::string& name, std::string& found);
+    template <class Judge>
+    package_rules::Lookup Find(const std::string& name, const Judge& judge, std::string& found)
+    {
+        decided_ = nullptr;
+        if (name.empty()) return package_rules::kMissing;
+        for (const Entry* entry : folder_.Matches(name)) {
+            if (!judge.Takes(entry->name.c_str())) {
+                passedOver_.push_back(entry);
+                continue;
+            }
+            decided_ = entry;
+            found = entry->name;
+            return package_rules::kFound;
+        }
+        return package_rules::kMissing;
+    }
     bool Exists(const std::string& fallback);
     const Entry* Decided() const { return decided_; }
     bool Fallback() const { return fallback_; }  // the English package decided, as the last resort
+    const std::vector<const Entry*>& PassedOver() const { return passedOver_; }
 
 private:
     const Folder& folder_;
     const Entry* decided_ = nullptr;
     bool fallback_ = false;
+    std::vector<const Entry*> passedOver_;
 };
 
 }  // namespace media

@@ -63,6 +63,17 @@ const Languages& TheLanguages()
     return languages;
 }
 
+// The locales with an LCID, which are those the launcher asks Windows about.
+struct TableLocales {
+    void Tell(package_rules::TagLanguage& language) const
+    {
+        for (size_t i = 0; i < kLocaleCount && !language.Settled(); ++i) {
+            const Locale& l = kLocales[i];
+            if (l.lcid != kNoLcid && language.Uses(l.abbreviation)) language.Speaks(l.iso639);
+        }
+    }
+};
+
 // Where a locale that a package is meant for looks: its package name when
 // exact, else its own package.
 std::string OwnPackage(const std::string& base, const Locale& locale)
@@ -130,14 +141,12 @@ void AddFindings(Report& report, const Folder& folder)
         std::string tag;
         if (o.fallback || o.decided->directory || !PackageTag(base, *o.decided, tag)) continue;
         auto found = languages.of.find(Upper(tag));
-        if (found == languages.of.end()) continue;
-        // Both Norwegian written forms get the one Norwegian package on purpose.
-        if (!found->second.count(o.locale->iso639)) {
-            if (!package_rules::FixedTag(o.locale->abbreviation)) otherLanguage[o.decided].push_back(o.locale);
-        } else if (Upper(tag) != Upper(o.locale->abbreviation)) {
+        if (found != languages.of.end() && found->second.count(o.locale->iso639) &&
+            Upper(tag) != Upper(o.locale->abbreviation))
             otherRegion[o.decided].push_back(o.locale);
-        }
     }
+    for (const Outcome& o : report.outcomes)
+        for (const Entry* passed : o.passedOver) otherLanguage[passed].push_back(o.locale);
 
     std::vector<Finding> errors, warnings, notes;
     if (!missing.empty())
@@ -146,16 +155,6 @@ void AddFindings(Report& report, const Folder& folder)
                               " get the missing-package message: " + List(missing),
                           "ship " + fallback + ": the English package is what every locale without a package of "
                               "its own gets"});
-    for (const auto& entry : otherLanguage) {
-        std::string tag;
-        PackageTag(base, *entry.first, tag);
-        const Locale* meant = languages.named.at(Upper(tag));
-        errors.push_back({kError, "other-language", entry.second, {entry.first->name},
-                          Count(entry.second.size(), "locale") + " get " + Shown(entry.first->name) + ", a package for " +
-                              meant->language + " (" + Upper(tag) + "): " + List(entry.second),
-                          "ship their own packages, which the launcher looks for first: " +
-                              OwnPackages(base, entry.second)});
-    }
     std::set<std::u16string> reached;  // the names of entries a locale installs, in any letter case
     for (const auto& entry : got) reached.insert(entry.first->key);
     for (const Entry& entry : folder.Entries()) {
@@ -190,6 +189,18 @@ void AddFindings(Report& report, const Folder& folder)
                             names + " differ only in letter case: Windows keeps one of them, and which one is not said",
                             "keep one"});
     }
+    for (const auto& entry : otherLanguage) {
+        std::string tag;
+        PackageTag(base, *entry.first, tag);
+        const Locale* meant = languages.named.at(Upper(tag));
+        notes.push_back({kNote, "other-language", entry.second, {entry.first->name},
+                         Count(entry.second.size(), "locale") + " pass over " + Shown(entry.first->name) +
+                             ", a package for " + meant->language + " (" + Upper(tag) +
+                             ") that their package name matches, and get their next match or " + fallback + ": " +
+                             List(entry.second),
+                         "nothing to do, unless they need a package in their own language: " +
+                             OwnPackages(base, entry.second)});
+    }
     for (const auto& entry : otherRegion) {
         notes.push_back({kNote, "other-region", entry.second, {entry.first->name},
                          Count(entry.second.size(), "locale") + " get " + Shown(entry.first->name) +
@@ -210,6 +221,8 @@ std::string Describe(const Report& report, const Outcome& o)
     std::string text = "looks for ";
     if (!o.looksFirstFor.empty()) text += o.looksFirstFor + ", then ";
     text += o.looksFor;
+    for (size_t i = 0; i < o.passedOver.size(); ++i)
+        text += (i ? ", " : " (passes over ") + Shown(o.passedOver[i]->name) + (i + 1 < o.passedOver.size() ? "" : ")");
     if (o.fallback || !o.decided) text += ", then " + package_rules::FallbackName(report.baseName);
     if (!o.decided) return text + ": shows the missing-package message";
     return text + ": installs " + Shown(o.installs) + (o.decided->directory ? " (a directory)" : "");
@@ -243,13 +256,16 @@ Outcome Evaluate(const std::string& baseName, const Locale& locale, const Folder
     package_rules::PackageNames<std::string> names =
         package_rules::PackageNamesForLocale(baseName, locale.abbreviation, locale.iso639);
     Outcome outcome = {&locale, names.own, names.name.empty() ? package_rules::FallbackName(baseName) : names.name,
-                       nullptr, "", false};
+                       nullptr, "", false, {}};
     if (!folder) return outcome;
     FolderProbe probe(*folder);
-    if (package_rules::LookUpPackage(probe, baseName, names, outcome.installs) == package_rules::kFound) {
+    TableLocales locales;
+    package_rules::LanguageJudge<TableLocales> judge(baseName.size(), names.language.c_str(), locales);
+    if (package_rules::LookUpPackage(probe, judge, baseName, names, outcome.installs) == package_rules::kFound) {
         outcome.decided = probe.Decided();
         outcome.fallback = probe.Fallback();
     }
+    outcome.passedOver = probe.PassedOver();
     return outcome;
 }
 
@@ -324,7 +340,9 @@ std::string RenderJson(const Report& report, const std::vector<const Outcome*>& 
                 ", \"language\": " + Json(l.language) + ", \"country\": " + Json(l.country) +
                 ", \"abbreviation\": " + Json(l.abbreviation) + ", \"iso_name\": " + Json(l.iso639) +
                 ", \"looks_first_for\": " + JsonOrNull(o.looksFirstFor) + ", \"looks_for\": " + Json(Shown(o.looksFor)) +
-                ", \"installs\": " + JsonOrNull(o.installs) + "}";
+                ", \"installs\": " + JsonOrNull(o.installs) + ", \"passes_over\": [";
+        for (size_t k = 0; k < o.passedOver.size(); ++k) json += (k ? ", " : "") + Json(Shown(o.passedOver[k]->name));
+        json += "]}";
     }
     json += "\n  ],\n  \"findings\": [";
     for (size_t i = 0; i < report.findings.size(); ++i) {
@@ -346,8 +364,11 @@ std::string RenderLocaleTable(const std::string& baseName)
         "Generated by `setup-media --locale-table` from `media/locales/locales.tsv`, for the package base name `" +
         baseName +
         "`. Setup.exe reads the user's default locale; a locale whose package name is a wildcard looks for its own "
-        "package first. Whatever a locale looks for, it falls back to `" + package_rules::FallbackName(baseName) +
-        "`. Locales without an LCID are known by name only: Windows gives such a user locale LCID 0x0C00.\n\n"
+        "package first, and the wildcard passes over another language's package (one whose tag is the abbreviation of "
+        "locales of other languages only). Whatever a locale looks for, it falls back to `" +
+        package_rules::FallbackName(baseName) +
+        "`. Locales without an LCID are known by name only: Windows gives such a user locale LCID 0x0C00 and the "
+        "placeholder abbreviation ZZZ, and Setup.exe looks for a package of its language by the ISO name.\n\n"
         "| Locale | LCID | Language (country) | Abbreviation | ISO name | Looks for |\n|---|---|---|---|---|---|\n";
     for (size_t i = 0; i < kLocaleCount; ++i) {
         const Locale& l = kLocales[i];

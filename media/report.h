@@ -19,6 +19,7 @@ struct Outcome {
     const Entry* decided;       // the entry the search found, or NULL: the missing-package message
     std::string installs;       // the name handed to Windows Installer ("" with the message)
     bool fallback;              // installs is the English package, taken because nothing else was there
+    std::vector<const Entry*> passedOver;  // other languages' packages that looksFor matched
 };
 
 enum Severity { kError, kWarning, kNote };

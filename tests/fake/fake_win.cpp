@@ -10,9 +10,6 @@ namespace fake {
 namespace {
 
 HMODULE const kModule = reinterpret_cast<HMODULE>(0x1000);
-HANDLE const kSearch = reinterpret_cast<HANDLE>(0x3000);
-size_t g_nextEntry = 0;
-std::string g_pattern;
 
 // Letters compared without case; '*' matches any run of characters.
 bool Matches(const char* pattern, const char* name)
@@ -41,6 +38,12 @@ Window& Of(HWND window) { return *reinterpret_cast<Window*>(window); }
 
 template <typename Proc>
 FARPROC Export(bool present, Proc proc) { return present ? reinterpret_cast<FARPROC>(proc) : NULL; }
+
+std::string ShortNameOf(const std::string& entry)
+{
+    auto own = state().shortNames.find(entry);
+    return own != state().shortNames.end() ? own->second : state().shortName;
+}
 
 UINT WINAPI SetInternalUI(UINT, HWND*) { return 0; }
 
@@ -78,12 +81,29 @@ DWORD GetVersion() { return state().minor << 8 | state().major; }
 int GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR data, int)
 {
     const bool abbreviation = type == LOCALE_SABBREVLANGNAME, user = locale == LOCALE_USER_DEFAULT;
-    state().isoReads += type == LOCALE_SISO639LANGNAME;
-    const std::string& value = abbreviation ? (user ? state().abbreviation : state().otherAbbreviation)
-                                            : (user ? state().isoName : state().otherIsoName);
+    const std::vector<State::Locale>& listed = state().locales;
+    auto found = std::find_if(listed.begin(), listed.end(), [&](const State::Locale& l) { return l.lcid == locale; });
+    state().localeReads += found != listed.end();
+    state().isoReads += user && type == LOCALE_SISO639LANGNAME;
+    const std::string& value = found != listed.end() ? (abbreviation ? found->abbreviation : found->isoName)
+                               : abbreviation ? (user ? state().abbreviation : state().otherAbbreviation)
+                                              : (user ? state().isoName : state().otherIsoName);
     std::memcpy(data, value.c_str(), value.size() + 1);  // also when failing: the buffer is then undefined
-    if (state().fail == (abbreviation ? kAbbreviation : kIsoName)) return 0;
+    if (user && state().fail == (abbreviation ? kAbbreviation : kIsoName)) return 0;
+    if (found != listed.end() && value.empty()) return 0;  // a listed locale without that value
     return static_cast<int>(value.size()) + (state().unterminated ? 0 : 1);
+}
+
+BOOL EnumSystemLocalesA(LOCALE_ENUMPROCA proc, DWORD flags)
+{
+    ++state().enumerations;
+    if (flags != LCID_SUPPORTED) return FALSE;
+    for (const State::Locale& locale : state().locales) {
+        char id[16];
+        std::snprintf(id, sizeof id, "%08X", static_cast<unsigned>(locale.lcid));
+        if (!proc(id)) break;
+    }
+    return TRUE;
 }
 
 DWORD GetCurrentDirectoryA(DWORD size, LPSTR to) { return CopyOut(state().currentDirectory, to, size); }
@@ -93,24 +113,35 @@ DWORD GetSystemDirectoryA(LPSTR to, UINT size) { return CopyOut(state().systemDi
 HANDLE FindFirstFileA(LPCSTR pattern, WIN32_FIND_DATAA* data)
 {
     state().searches.push_back(pattern);
-    g_pattern = std::strncmp(pattern, ".\\", 2) == 0 ? pattern + 2 : pattern;
-    g_nextEntry = 0;
-    if (!FindNextFileA(kSearch, data)) {
+    state().searchNext.push_back(0);
+    HANDLE search = reinterpret_cast<HANDLE>(state().searches.size());
+    if (!FindNextFileA(search, data)) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
     ++state().openSearches;
-    return kSearch;
+    return search;
 }
 
-BOOL FindNextFileA(HANDLE, WIN32_FIND_DATAA* data)
+// An entry matches by its long name or by its short one. A long name that
+// does not fit cFileName fills it, unterminated, as Wine leaves it.
+BOOL FindNextFileA(HANDLE handle, WIN32_FIND_DATAA* data)
 {
+    const size_t number = reinterpret_cast<size_t>(handle) - 1;
+    const std::string& searched = state().searches.at(number);
+    const char* pattern = searched.c_str() + (searched.compare(0, 2, ".\\") == 0 ? 2 : 0);
+    size_t& next = state().searchNext.at(number);
     const std::vector<std::string>& entries = state().entries;
-    while (g_nextEntry < entries.size() && !Matches(g_pattern.c_str(), entries[g_nextEntry].c_str())) ++g_nextEntry;
-    if (g_nextEntry >= entries.size()) return FALSE;
+    auto matches = [&](const std::string& entry) {
+        const std::string shortName = ShortNameOf(entry);
+        return Matches(pattern, entry.c_str()) || (!shortName.empty() && Matches(pattern, shortName.c_str()));
+    };
+    while (next < entries.size() && !matches(entries[next])) ++next;
+    if (next >= entries.size()) return FALSE;
+    const std::string& entry = entries[next++];
     std::memset(data, 0, sizeof(*data));
-    std::strncpy(data->cFileName, entries[g_nextEntry++].c_str(), MAX_PATH - 1);
-    std::strncpy(data->cAlternateFileName, state().shortName.c_str(), sizeof(data->cAlternateFileName) - 1);
+    std::memcpy(data->cFileName, entry.c_str(), std::min<size_t>(entry.size() + 1, MAX_PATH));
+    std::strncpy(data->cAlternateFileName, ShortNameOf(entry).c_str(), sizeof(data->cAlternateFileName) - 1);
     return TRUE;
 }
 

@@ -29,6 +29,9 @@ struct State {
     std::string otherAbbreviation = "JPN", otherIsoName = "ja";  // these, as the system's would
     bool unterminated = false;  // the count a locale read returns leaves the terminator out
     int isoReads = 0;
+    struct Locale { LCID lcid; std::string abbreviation, isoName; };
+    std::vector<Locale> locales;  // what EnumSystemLocalesA lists, in order
+    int enumerations = 0, localeReads = 0;  // of them, and reads of a listed locale
     std::map<UINT, std::string> strings;
     std::string modulePath = "C:\\Media\\Setup.exe";
     bool doubleByte = false;  // the ANSI code page: lead bytes 0x81-0xFE, else single-byte
@@ -36,8 +39,10 @@ struct State {
     bool haveSetDefaultDllDirectories = true, haveSetDllDirectory = true;
     std::string dllSearch;  // the call that narrowed the DLL search, with its argument
     std::vector<std::string> entries;  // the folder, in the order searches return what matches
-    std::vector<std::string> searches;  // every pattern searched for
-    std::string shortName;  // every entry's 8.3 name
+    std::vector<std::string> searches;  // every pattern searched for; search n's handle is n + 1
+    std::vector<size_t> searchNext;  // where each search looks next in entries
+    std::string shortName;  // every entry's 8.3 name, but those of shortNames; searches match either name
+    std::map<std::string, std::string> shortNames;
     std::string unreachable;  // a name that GetFileAttributesA finds nothing under
     int openSearches = 0;
     // Paths as their calls hand them out, an empty one failing. The wide API

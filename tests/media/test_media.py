@@ -29,7 +29,7 @@ class Media(unittest.TestCase):
         for packages, findings, status in [
                 (["enu.msi", "deu.msi"], regions | {("other-region", ("quelvarine_deu.msi",))}, 0),
                 (["deu.msi"], {("no-english", ("quelvarine_enu.msi",)), ("other-region", ("quelvarine_deu.msi",))}, 1),
-                (["enu.msi", "kal.msi"], regions | {("other-language", ("quelvarine_kal.msi",))}, 1),
+                (["enu.msi", "kal.msi"], regions | {("other-language", ("quelvarine_kal.msi",))}, 0),
                 (["enu.msi", "nob.msi", "ger.msi"], regions | {("unreachable", ("quelvarine_nob.msi",)),
                                                               ("unreachable", ("quelvarine_ger.msi",))}, 0),
                 (["enu.msi", "JPN.msi/"], regions | {("directory", ("quelvarine_JPN.msi",))}, 0),
@@ -50,12 +50,13 @@ class Media(unittest.TestCase):
                     self.assertIn("rename it quelvarine_DEU.msi", advice)
 
     def test_locales(self):
-        # Each locale's own package first; another region's by the wildcard; another language's where it
-        # matches; the English literal as the fallback.
+        # Each locale's own package first; another region's by the wildcard, never another language's; locales
+        # known only by name by their language; the English literal as the fallback.
         folder = self.folder("KAT.msi", "kal.msi", "eng.msi", "ENU.msi", "gla.msi", "glc.msi", "dea.msi")
         expected = {"ka-GE": "quelvarine_KAT.msi", "kl-GL": "quelvarine_kal.msi", "en-AU": "quelvarine_eng.msi",
                     "en-US": "quelvarine_ENU.msi", "gl-ES": "quelvarine_glc.msi", "de-CH": "quelvarine_dea.msi",
-                    "ja-JP": "quelvarine_enu.msi", "0x0c07": "quelvarine_dea.msi"}
+                    "ja-JP": "quelvarine_enu.msi", "de-BE": "quelvarine_dea.msi", "en-150": "quelvarine_eng.msi",
+                    "gd-GB": "quelvarine_gla.msi", "0x0c07": "quelvarine_dea.msi"}
         args = [arg for name in expected for arg in ("--locale", name)]
         locales = json.loads(run(folder, "--json", *args).stdout)["locales"]
         self.assertEqual([locale["installs"] for locale in locales], list(expected.values()))
@@ -63,6 +64,11 @@ class Media(unittest.TestCase):
                          ("quelvarine_KAT.msi", "quelvarine_ka*.msi", "de-AT"))
         self.assertIn("ja-JP Japanese (Japan): looks for quelvarine_JPN.msi, then quelvarine_enu.msi: installs "
                       "quelvarine_enu.msi", run(folder, "--locale", "JA-jp").stdout)
+        georgian = self.folder("kal.msi", "enu.msi")
+        self.assertEqual(json.loads(run(georgian, "--json", "--locale", "ka-GE").stdout)["locales"][0]["passes_over"],
+                         ["quelvarine_kal.msi"])
+        self.assertIn("looks for quelvarine_KAT.msi, then quelvarine_ka*.msi (passes over quelvarine_kal.msi), then "
+                      "quelvarine_enu.msi: installs quelvarine_enu.msi", run(georgian, "--locale", "ka-GE").stdout)
 
     def test_what_it_cannot_use(self):
         empty = self.enterContext(tempfile.TemporaryDirectory())

@@ -13,7 +13,7 @@ EXE = None
 # Windows Me (msvcrt.dll 6.x); anything newer must be looked up at run time.
 ALLOWED_IMPORTS = {dll: set(names.split()) for dll, names in {
     "KERNEL32.dll": """DeleteCriticalSection EnterCriticalSection FindClose FindFirstFileA FindNextFileA FreeLibrary
-        GetCurrentDirectoryA GetFileAttributesA GetFullPathNameA GetLastError GetLocaleInfoA GetModuleFileNameA
+        EnumSystemLocalesA GetCurrentDirectoryA GetFileAttributesA GetFullPathNameA GetLastError GetLocaleInfoA GetModuleFileNameA
         GetModuleHandleA GetProcAddress GetStartupInfoA GetSystemDirectoryA GetVersion GetVersionExA
         InitializeCriticalSection IsDBCSLeadByte LeaveCriticalSection LoadLibraryA LoadLibraryExA MultiByteToWideChar
         SetErrorMode
@@ -22,7 +22,7 @@ ALLOWED_IMPORTS = {dll: set(names.split()) for dll, names in {
         GetWindowLongA IsWindowEnabled LoadStringA MessageBoxA TranslateMessage""",
     "msvcrt.dll": """__getmainargs __initenv __p__acmdln __p__commode __p__fmode __set_app_type __setusermatherr
         _amsg_exit _cexit _initterm _iob _onexit _vsnprintf abort calloc exit fprintf free fwrite malloc memchr
-        memcpy memmove signal strchr strlen strncmp strpbrk vfprintf""",
+        memcpy memmove signal strchr strcmp strlen strncmp strpbrk strrchr vfprintf""",
 }.items()}
 
 def output(*command):
