@@ -9,7 +9,7 @@ import subprocess
 import sys
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
-from wine import Config, Session, add_package, installed  # noqa: E402
+from wine import Config, Session, add_package, installed, short_name  # noqa: E402
 
 PACKAGES = ["quelvarine_enu.msi", "quelvarine_CHT.msi", "quelvarine_CHS.msi", "quelvarine_deu.msi"]
 LOCALES = [("en_US.UTF-8", "English (United States)"), ("zh_TW.UTF-8", "Chinese (Traditional, Taiwan)"),
@@ -46,11 +46,24 @@ def main():
         folder = os.path.join(work, "media", "empty")
         shutil.rmtree(folder, ignore_errors=True)
         os.makedirs(folder)
-        shot = os.path.join(work, "missing-package.png")
-        run = session.run(folder, config.setup_exe, screenshot=shot)
-        print("\nIn a folder without packages: a box captioned %s says %s (exit %d; screenshot %s)\n"
-              % (run.windows, [text for _, text in run.boxes], run.exit_code, shot))
+        run = session.run(folder, config.setup_exe)
+        print("\nIn a folder without packages: a box captioned %s says %s (exit %d)"
+              % (run.windows, [text for _, text in run.boxes], run.exit_code))
 
+    # The two boxes as a user sees them, title bar included: the one above, and the one for a package
+    # that only a planted look-alike of its short name would reach.
+    pictures = [(os.path.join(work, "media", "empty"), "missing-package.png")]
+    folder = os.path.join(work, "media", "planted")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    add_package(config, folder, "quelvarine_en!\uff42.msi")
+    with Session(config) as session:
+        add_package(config, folder, short_name(session, folder, "quelvarine_en!"))
+    pictures.append((folder, "no-current-directory.png"))
+    for folder, name in pictures:
+        with Session(config) as session:  # each on a desktop of its own
+            shot = os.path.join(work, name)
+            print("Picture of the box: %s" % (shot if session.picture(folder, config.setup_exe, shot) else "none shown"))
 
 if __name__ == "__main__":
     main()

@@ -4,7 +4,7 @@ import os
 import shutil
 import subprocess
 
-from wine import LauncherTestCase, setUpModule  # noqa: F401
+from wine import LauncherTestCase, setUpModule, short_name  # noqa: F401
 
 
 class EmptyFolder(LauncherTestCase):
@@ -45,8 +45,9 @@ def predicted(folder, locale):
 
 class Choice(LauncherTestCase):
     """The user's locale (LC_MESSAGES; the system's follows LANG) picks the package, handed over as the file
-    system spells it: its own first, where its package name is a wildcard, then the first the wildcard matches;
-    with none for the locale, the English one, as the launcher spells it. Only that one is installed, and
+    system spells it: its own first, where its package name is a wildcard, then the first the wildcard matches
+    that is not another language's; with none for the locale, the English one, as the launcher spells it.
+    Locales known only by name (de_BE, ru_UA) go by their language. Only that one is installed, and
     setup-media predicts it for the Windows locale of the row."""
 
     def test_locales(self):
@@ -57,7 +58,10 @@ class Choice(LauncherTestCase):
                 ("nb_NO", None, "nb-NO", "NOR", "NOR", every), ("en_US", None, "en-US", "ENU", "ENU", every),
                 ("en_AU", None, "en-AU", "eng", "eng", every), ("en_AU", None, "en-AU", "eng", "eng", ("eng",)),
                 ("gl_ES", None, "gl-ES", "glc", "glc", every), ("ja_JP", None, "ja-JP", "ENU", "enu", every),
-                ("en_US", "de_DE", "de-DE", "deu", "deu", every)]:
+                ("en_US", "de_DE", "de-DE", "deu", "deu", every),
+                ("de_BE", None, "de-BE", "deu", "deu", ("deu", "enu")), ("ru_UA", None, "ru-UA", "ENU", "enu", every),
+                ("ka_GE", None, "ka-GE", "enu", "enu", ("kal", "enu")), ("pt_BR", None, "pt-BR", "ptg", "ptg", ("ptg", "enu")),
+                ("ka_GE", None, "ka-GE", "ka_GE", "ka_GE", ("kal", "ka_GE", "enu"))]:
             with self.subTest(lang=lang, user=user, tags=len(tags)):
                 folder = self.subfolder("%s-%s-%d" % (lang, user or lang, len(tags)))
                 markers = {tag: self.add_package("quelvarine_%s.msi" % tag, folder) for tag in tags}
@@ -125,6 +129,35 @@ class Folders(LauncherTestCase):
         self.assertFalse(self.installed(evil), run)
         self.assertTrue(self.installed(own), run)
         self.assertNotIn("..", "".join(arguments for _, arguments in run.installer_calls()), run)
+
+    def test_long_name(self):
+        # Wine's msi.dll overflows its stack on a path of 260 characters or more: a package whose name makes
+        # it that long goes by its short name, or else the next match or the English package is installed.
+        long_name = "quelvarine_ena" + "a" * 237 + ".msi"
+        for others in ((), ("quelvarine_enu.msi",)):
+            with self.subTest(others=others):
+                folder = self.subfolder("long-%d" % len(others))
+                markers = [self.add_package(name, folder) for name in (long_name,) + others]
+                run = self.run_setup(folder, lang="en_AU.UTF-8")
+                self.assertEnded(run)
+                self.assertEqual([self.installed(marker) for marker in markers].count(True), 1, run)
+                calls = run.installer_calls()
+                self.assertEqual([name for name, _ in calls], ["MsiSetInternalUI", "MsiInstallProductA"], run)
+                handed = calls[1][1]
+                self.assertNotIn('"...', handed, run)  # Wine's trace cuts long texts short
+                path = handed[1:handed.index('" ""')].replace("\\\\", "\\")
+                self.assertLess(len(path), 260, run)
+                self.assertNotIn("a" * 20, path, run)
+
+    def test_planted_short_name(self):
+        # Wine's short names are hashes, and any file may bear one as its long name: such a file is never
+        # installed in place of the package whose short name it copies.
+        self.add_package("quelvarine_en!\uff42.msi")  # code page 1252 has no fullwidth b
+        planted = self.add_package(short_name(self.session, self.folder, "quelvarine_en!"))
+        run = self.run_setup(lang="en_AU.UTF-8")
+        self.assertEnded(run, ["Setup"])
+        self.assertEqual(run.boxes, [("Setup", "Fail to get current working directory")], run)
+        self.assertFalse(self.installed(planted), run)
 
     def test_deep_double_byte_folder(self):
         # A path of 259 characters installs however many bytes its ANSI spelling takes (here, in code page

@@ -103,7 +103,7 @@ class Session:  # a context manager
         return {wid: title for wid, title in titles.items() if title}
 
     def run(self, folder, exe, name="Setup.exe", args=(), lang="en_US.UTF-8", overrides="mscoree,mshtml=",
-            timeout=180, screenshot=None, again=True, user_lang=None, debug="trace+msi"):
+            timeout=180, again=True, user_lang=None, debug="trace+msi"):
         """Runs exe, copied into folder as name, there; answers each window with Return once box_text has read
         as many boxes. A run with fewer boxes read than windows runs once more: now and then box_text sees none."""
         shutil.copyfile(exe, os.path.join(folder, name))
@@ -125,9 +125,6 @@ class Session:  # a context manager
                             read_by = time.monotonic() + 60
                             while len(boxes) < len(windows) and time.monotonic() < read_by:
                                 time.sleep(0.1)
-                            if screenshot:
-                                subprocess.run(["import", "-display", self.display, "-window", "root", screenshot],
-                                               timeout=60)
                         self.xdotool("windowfocus", "--sync", window)
                         self.xdotool("key", "--window", window, "Return")
                     time.sleep(0.2)
@@ -140,9 +137,32 @@ class Session:  # a context manager
                 process.stdout.close()
         if len(boxes) < len(windows) and again:
             print("box_text did not read a window of %s (%r): running it again" % (name, windows), file=sys.stderr)
-            return self.run(folder, exe, name, args, lang, overrides, timeout, screenshot, False, user_lang, debug)
+            return self.run(folder, exe, name, args, lang, overrides, timeout, False, user_lang, debug)
         with open(log_path, errors="replace") as f:
             return Run(exit_code, list(windows.values()), list(boxes.values()), f.read(), timed_out)
+
+
+    def picture(self, folder, exe, path, lang="en_US.UTF-8", timeout=120):
+        """Runs exe, copied into folder as Setup.exe, there on a virtual desktop, which Wine draws with title
+        bars, and saves the first box it shows, cut to the box, as the PNG path. True once saved."""
+        shutil.copyfile(exe, os.path.join(folder, "Setup.exe"))
+        process = subprocess.Popen([self.config.wine, "explorer", "/desktop=picture,480x160", "Setup.exe"],
+                                   cwd=folder, env=self.env(lang), stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL, start_new_session=True)
+        try:
+            deadline, drawn = time.monotonic() + timeout, 0
+            while drawn < 2 and time.monotonic() < deadline:  # twice the same: the box is fully drawn
+                time.sleep(0.5)
+                for window in self.visible_windows():
+                    subprocess.run(["import", "-display", self.display, "-window", window, path], timeout=60)
+                    subprocess.run(["convert", path, "-fuzz", "3%", "-trim", "+repage", path], timeout=60,
+                                   stderr=subprocess.DEVNULL)  # an empty desktop trims to nothing
+                    size = subprocess.run(["identify", "-format", "%w", path], stdout=subprocess.PIPE, text=True)
+                    drawn = drawn + 1 if int(size.stdout or 0) > 200 else 0
+            return drawn == 2
+        finally:
+            os.killpg(process.pid, signal.SIGKILL)
+            process.wait()
 
 
 def collect_boxes(lines, boxes):
@@ -248,6 +268,12 @@ def debugstr(text, codepage="ascii"):
     """An ANSI string as Wine's traces quote it: \\ and \" escaped, bytes past printable ASCII as \\xNN."""
     return "".join("\\" + chr(b) if chr(b) in '\\"' else chr(b) if 32 <= b < 127 else "\\x%02x" % b
                    for b in text.encode(codepage))
+
+
+def short_name(session, folder, prefix):
+    """The short (8.3) name Wine gives the file of folder whose name starts with prefix, as dir /x lists it."""
+    listing = session.console(folder, "cmd.exe", "/c", "dir", "/x")[1]
+    return next(line.split()[-2] for line in listing.splitlines() if line.split() and line.split()[-1].startswith(prefix))
 
 
 def fail(message):
