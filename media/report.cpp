@@ -110,17 +110,19 @@ std::string List(const std::vector<const Locale*>& locales, size_t most = 6)
     return text;
 }
 
-// The packages a group of locales would have of their own, each once.
-std::string OwnPackages(const std::string& base, const std::vector<const Locale*>& locales)
+// "nothing to do", unless the locales need packages of their own: those they
+// would look for first, each once. Locales known only by name have none.
+std::string NothingUnless(const std::string& need, const std::string& base, const std::vector<const Locale*>& locales)
 {
     std::vector<std::string> names;
     for (const Locale* l : locales) {
         std::string own = OwnPackage(base, *l);
-        if (std::find(names.begin(), names.end(), own) == names.end()) names.push_back(own);
+        if (own.find('*') == std::string::npos && std::find(names.begin(), names.end(), own) == names.end())
+            names.push_back(own);
     }
     std::string text;
     for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
-    return text;
+    return text.empty() ? "nothing to do" : "nothing to do, unless " + need + ": " + text;
 }
 
 std::string Count(size_t n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); }
@@ -198,14 +200,13 @@ void AddFindings(Report& report, const Folder& folder)
                              ", a package for " + meant->language + " (" + Upper(tag) +
                              ") that their package name matches, and get their next match or " + fallback + ": " +
                              List(entry.second),
-                         "nothing to do, unless they need a package in their own language: " +
-                             OwnPackages(base, entry.second)});
+                         NothingUnless("they need a package in their own language", base, entry.second)});
     }
     for (const auto& entry : otherRegion) {
         notes.push_back({kNote, "other-region", entry.second, {entry.first->name},
                          Count(entry.second.size(), "locale") + " get " + Shown(entry.first->name) +
                              ", another region's package of their language: " + List(entry.second),
-                         "nothing to do, unless a region needs its own package: " + OwnPackages(base, entry.second)});
+                         NothingUnless("a region needs its own package", base, entry.second)});
     }
     for (auto* group : {&errors, &warnings, &notes}) report.findings.insert(report.findings.end(), group->begin(), group->end());
 }
