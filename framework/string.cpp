@@ -5,7 +5,7 @@
 #include <string.h>
 
 struct CStringData {
-    long nRefs;  // -1 for the shared empty string, which is never freed
+    long nRefs;  // 0 for the shared empty string, which is never freed
     int nDataLength;
     int nAllocLength;
     char* data() { return reinterpret_cast<char*>(this + 1); }
@@ -13,13 +13,13 @@ struct CStringData {
 
 namespace {
 
-// The shared empty string, constant-initialised so that static objects may
-// make strings before any constructor of this file has run.
+// The shared empty string, zero-initialised so that static objects may make
+// strings before any constructor of this file has run.
 struct EmptyString {
     CStringData header;
     char text[4];
 };
-EmptyString g_empty = {{-1, 0, 0}, {0, 0, 0, 0}};
+EmptyString g_empty;
 
 char* EmptyText() { return g_empty.text; }
 
@@ -37,7 +37,7 @@ CString::CString() : m_pchData(EmptyText()) {}
 
 CString::CString(const CString& other) : m_pchData(other.m_pchData)
 {
-    if (GetData()->nRefs >= 0) ++GetData()->nRefs;
+    if (GetData()->nRefs > 0) ++GetData()->nRefs;
 }
 
 CString::CString(LPCSTR text) : m_pchData(EmptyText())
@@ -62,7 +62,7 @@ void CString::Empty() { Release(); }
 void CString::Release()
 {
     CStringData* data = GetData();
-    if (data->nRefs >= 0 && --data->nRefs <= 0) free(data);
+    if (data->nRefs > 0 && --data->nRefs == 0) free(data);
     m_pchData = EmptyText();
 }
 
@@ -107,7 +107,7 @@ CString& CString::operator=(const CString& other)
 {
     if (m_pchData == other.m_pchData) return *this;
     CStringData* theirs = other.GetData();
-    if (theirs->nRefs < 0) {
+    if (theirs->nRefs == 0) {
         Release();
     } else {
         ++theirs->nRefs;  // before Release, in case we held the last reference
@@ -207,7 +207,7 @@ void CString::ReleaseBuffer(int newLength)
 {
     CopyBeforeWrite();
     CStringData* data = GetData();
-    if (data->nRefs < 0) return;  // empty, nothing was ever written
+    if (data->nRefs == 0) return;  // empty, nothing was ever written
     if (newLength < 0) {
         const void* end = memchr(m_pchData, '\0', data->nAllocLength);
         newLength = end ? static_cast<int>(static_cast<const char*>(end) - m_pchData) : data->nAllocLength;

@@ -94,6 +94,8 @@ int PathCharacters(const CString& path)
     return AFX_SYS(MultiByteToWideChar)(CP_ACP, 0, path, -1, NULL, 0) - 1;
 }
 
+typedef package_rules::LanguageJudge<CSystemLocales> CLanguageJudge;
+
 // The current directory as the lookup sees it. The search that found the
 // package stays open as long as the folder object lives.
 class CPackageFolder {
@@ -104,15 +106,15 @@ public:
     // path can be handed over: by its own name or else by its short (8.3)
     // name, made of letters every code page has. Entries whose full path is
     // too long by either name are passed over like those the judge refuses.
-    template <class Judge>
-    package_rules::Lookup Find(const CString& name, const Judge& judge, CString& found)
+    package_rules::Lookup Find(const CString& name, const CLanguageJudge* judge, CString& found)
     {
         CString probe = ".\\" + name;
         if (name.IsEmpty() || !FitsPathBuffer(probe) || !m_finder.FindFile(probe)) return package_rules::kMissing;
         for (BOOL more = TRUE; more;) {
             more = m_finder.FindNextFile();
-            if (!judge.Takes(m_finder.GetFileName())) continue;
-            package_rules::Lookup lookup = HandOver(found);
+            CString longName = m_finder.GetFileName();
+            if (judge != NULL && !judge->Takes(longName)) continue;
+            package_rules::Lookup lookup = HandOver(longName, found);
             if (lookup != package_rules::kMissing) return lookup;
         }
         return package_rules::kMissing;
@@ -143,18 +145,19 @@ private:
             m_directoryRead = true;
         }
         if (m_directory.IsEmpty()) return kNoDirectory;
-        CString path = m_directory + "\\" + name;
+        CString path = m_directory;
+        path += "\\";
+        path += name;
         int length = PathCharacters(path);
         if (!FitsPathBuffer(path) || length <= 0 || length >= MAX_PATH) return kTooLong;
         m_fullPath = path;
         return kFits;
     }
 
-    // The entry just found, by a name that can be handed over: kMissing when
-    // its path is too long by both names.
-    package_rules::Lookup HandOver(CString& found)
+    // The entry just found, longName, by a name that can be handed over:
+    // kMissing when its path is too long by both names.
+    package_rules::Lookup HandOver(const CString& longName, CString& found)
     {
-        CString longName = m_finder.GetFileName();
         const bool own = IsOwnName(longName);
         if (own) {
             Fit fit = Compose(longName);
@@ -183,7 +186,7 @@ void ResolveAndInstall(const CString& baseName, const PackageNames& names)
 {
     CPackageFolder folder;
     CSystemLocales locales;
-    package_rules::LanguageJudge<CSystemLocales> judge(baseName.GetLength(), names.language, locales);
+    CLanguageJudge judge(baseName.GetLength(), names.language, locales);
     CString packageName;
     package_rules::Lookup lookup = package_rules::LookUpPackage(folder, judge, baseName, names, packageName);
     if (lookup == package_rules::kMissing) {

@@ -1,5 +1,7 @@
 #include "launcher.h"
 
+#include <stdlib.h>
+
 namespace {
 
 const int kLocaleBufferSize = 256;
@@ -18,20 +20,6 @@ bool ReadLocaleString(LCID locale, LCTYPE type, char (&buffer)[kLocaleBufferSize
     return true;
 }
 
-// An LCID as EnumSystemLocalesA hands it over, in hexadecimal ("00000409");
-// 0 for anything else.
-LCID ParseLcid(LPCSTR text)
-{
-    LCID lcid = 0;
-    for (; *text != '\0'; ++text) {
-        char c = package_rules::FoldAscii(*text);
-        int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-        if (digit < 0 || lcid > 0x0FFFFFFF) return 0;
-        lcid = lcid * 16 + static_cast<LCID>(digit);
-    }
-    return lcid;
-}
-
 // EnumSystemLocalesA's callback takes no context of its own, so the tag it
 // tells about lives here, for one enumeration only: CSystemLocales::Tell sets
 // it before enumerating and clears it after. The launcher has one thread and
@@ -40,7 +28,8 @@ package_rules::TagLanguage* g_toldLanguage = NULL;
 
 BOOL CALLBACK TellLocale(LPSTR localeId)
 {
-    LCID locale = ParseLcid(localeId);
+    // In hexadecimal ("00000409").
+    LCID locale = strtoul(localeId, NULL, 16);
     char abbreviation[kLocaleBufferSize], isoName[kLocaleBufferSize];
     // 0 would read the user's own locale again.
     if (locale == 0 || !ReadLocaleString(locale, LOCALE_SABBREVLANGNAME, abbreviation) ||

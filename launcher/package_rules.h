@@ -32,9 +32,11 @@ inline bool IsPlaceholder(const char* abbreviation) { return EqualNoCase(abbrevi
 // both Norwegian written forms the one Norwegian package.
 inline const char* FixedTag(const char* abbreviation)
 {
-    if (EqualNoCase(abbreviation, "cht") || EqualNoCase(abbreviation, "chs")) return abbreviation;
-    if (EqualNoCase(abbreviation, "zhh") || EqualNoCase(abbreviation, "zhm")) return "cht";
-    if (EqualNoCase(abbreviation, "nob") || EqualNoCase(abbreviation, "non")) return "nor";
+    // Each abbreviation with its tag, or "" where it is its own tag.
+    static const char kFixed[][2][4] = {{"cht", ""}, {"chs", ""}, {"zhh", "cht"},
+                                        {"zhm", "cht"}, {"nob", "nor"}, {"non", "nor"}};
+    for (size_t i = 0; i < sizeof(kFixed) / sizeof(kFixed[0]); ++i)
+        if (EqualNoCase(abbreviation, kFixed[i][0])) return kFixed[i][1][0] != '\0' ? kFixed[i][1] : abbreviation;
     return NULL;
 }
 
@@ -64,6 +66,17 @@ struct PackageNames {
     String language;
 };
 
+// <base>_<tag><ending>.
+template <class String>
+String PackageFile(const String& baseName, const char* tag, const char* ending)
+{
+    String name = baseName;
+    name += "_";
+    name += tag;
+    name += ending;
+    return name;
+}
+
 // The names for a locale with the given three-letter language abbreviation
 // and ISO 639 name. A NULL or empty abbreviation names no language, nor does
 // the placeholder with an empty ISO name; a NULL ISO name counts as empty.
@@ -87,10 +100,10 @@ PackageNames<String> PackageNamesForLocale(const String& baseName, const char* a
         tag = wildcard ? isoName : abbreviation;
     }
     if (HoldsSeparator(tag)) return names;
-    names.name = baseName + "_" + tag + (wildcard ? "*.msi" : ".msi");
+    names.name = PackageFile(baseName, tag, wildcard ? "*.msi" : ".msi");
     if (!wildcard) return names;
     names.language = isoName;
-    if (!byName && strpbrk(abbreviation, "\\/:*?") == NULL) names.own = baseName + "_" + abbreviation + ".msi";
+    if (!byName && strpbrk(abbreviation, "\\/:*?") == NULL) names.own = PackageFile(baseName, abbreviation, ".msi");
     return names;
 }
 
@@ -98,7 +111,7 @@ PackageNames<String> PackageNamesForLocale(const String& baseName, const char* a
 template <class String>
 String FallbackName(const String& baseName)
 {
-    return baseName + "_enu.msi";
+    return PackageFile(baseName, "enu", ".msi");
 }
 
 // A package's tag: what follows <base>_ in its name, up to the name's last
@@ -178,11 +191,6 @@ private:
     Locales& m_locales;
 };
 
-// Takes every name: the probes for the locale's own package and the English one.
-struct TakeAll {
-    bool Takes(const char*) const { return true; }
-};
-
 enum Lookup { kFound, kMissing, kUnspellable };
 
 // Looks the packages up in order: the locale's own package, its package name
@@ -192,16 +200,16 @@ enum Lookup { kFound, kMissing, kUnspellable };
 // (kUnspellable when that name cannot be handed over); the English one as
 // the literal.
 //
-// Directory provides Lookup Find(const String& name, const Judge& judge,
-// String& found), which goes on past entries that the judge does not take or
-// that cannot be handed over, and where an empty name finds nothing; and
-// bool Exists(const String& fallback).
+// Directory provides Lookup Find(const String& name, const Judge* judge,
+// String& found), which goes on past entries that the judge (where not NULL)
+// does not take or that cannot be handed over, and where an empty name finds
+// nothing; and bool Exists(const String& fallback).
 template <class String, class Directory, class Judge>
 Lookup LookUpPackage(Directory& directory, const Judge& judge, const String& baseName,
                      const PackageNames<String>& names, String& package)
 {
-    Lookup lookup = directory.Find(names.own, TakeAll(), package);
-    if (lookup == kMissing) lookup = directory.Find(names.name, judge, package);
+    Lookup lookup = directory.Find(names.own, static_cast<const Judge*>(NULL), package);
+    if (lookup == kMissing) lookup = directory.Find(names.name, &judge, package);
     if (lookup != kMissing) return lookup;
     String fallback = FallbackName(baseName);
     if (!directory.Exists(fallback)) return kMissing;

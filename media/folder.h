@@ -47,12 +47,12 @@ public:
     explicit FolderProbe(const Folder& folder) : folder_(folder) {}
 
     template <class Judge>
-    package_rules::Lookup Find(const std::string& name, const Judge& judge, std::string& found)
+    package_rules::Lookup Find(const std::string& name, const Judge* judge, std::string& found)
     {
         decided_ = nullptr;
         if (name.empty()) return package_rules::kMissing;
         for (const Entry* entry : folder_.Matches(name)) {
-            if (!judge.Takes(entry->name.c_str())) {
+            if (judge && !judge->Takes(entry->name.c_str())) {
                 passedOver_.push_back(entry);
                 continue;
             }

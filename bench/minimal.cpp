@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <string.h>
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show)
+extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show)
 {
     (void)instance;
     (void)previous;
