@@ -134,9 +134,15 @@ def qemu_note():
     return ", emulated by %s (binfmt_misc)" % version
 
 
+def dlls(path):
+    return set(re.findall(r"DLL Name: (\S+)", objdump(path)))
+
+
 def timings(config, rounds, runs):
     work = tempfile.mkdtemp(prefix="setup-bench-", dir=config.work)
     minimal = os.path.join(os.path.dirname(config.setup_exe), "bench", "Minimal.exe")
+    if dlls(minimal) != dlls(config.setup_exe):  # else the yardstick would not pay for loading them
+        sys.exit("Minimal.exe imports %s, Setup.exe %s" % (sorted(dlls(minimal)), sorted(dlls(config.setup_exe))))
     packages = ["quelvarine_enu.msi", "quelvarine_CHT.msi", "quelvarine_deu.msi"]
     plain = folder(work, "plain", packages)
     large = folder(work, "large", packages, filler=10000)

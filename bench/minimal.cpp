@@ -10,5 +10,5 @@ extern "C" int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR comm
     (void)previous;
     (void)show;
     GetActiveWindow();
-    return (int)strlen(commandLine) * 0;  /* keeps msvcrt.dll imported */
+    return commandLine[0] == '\x7f' ? (int)strlen(commandLine) : 0; /* keeps msvcrt.dll imported */
 }

@@ -10,7 +10,10 @@
 //   --disable-runtime-pseudo-reloc), so none can be left unpatched;
 // - FPU set-up (_fpreset): nothing is computed in floating point;
 // - __getmainargs and the environment: the framework takes the command line
-//   from GetCommandLineA, and reads no environment.
+//   from GetCommandLineA, and reads no environment;
+// - .dtors, and .CRT initialisers and terminators: GCC uses neither for C++
+//   static objects (it registers their destructors with atexit), and
+//   nothing here declares one.
 // What it does: static construction (the application object), the
 // framework's WinMain, the exit handlers in reverse order, and ExitProcess
 // with the exit code.
@@ -25,7 +28,8 @@ namespace {
 typedef void(__cdecl* ExitHandler)(void);
 
 // GCC registers the destructor of every static object here, one each; the
-// launcher has one such object.
+// launcher has one such object. GCC's registration ignores a failure, so a
+// program with more than this ends at once rather than leave one unrun.
 const int kMostExitHandlers = 32;
 ExitHandler g_exitHandlers[kMostExitHandlers];
 int g_exitHandlerCount = 0;
@@ -53,7 +57,7 @@ extern "C" ExitHandler __CTOR_LIST__[];
 
 extern "C" int __cdecl atexit(ExitHandler handler)
 {
-    if (g_exitHandlerCount == kMostExitHandlers) return -1;
+    if (g_exitHandlerCount == kMostExitHandlers) abort();
     g_exitHandlers[g_exitHandlerCount++] = handler;
     return 0;
 }

@@ -7,10 +7,6 @@ namespace {
 const char kMissingPackageMessage[] = "Unable to continue installation due to file %s is missing";
 const char kNoCurrentDirectoryMessage[] = "Fail to get current working directory";
 
-// A composed text that would not fit its buffer is never cut: the caller
-// treats it as a file that is not there.
-bool FitsPathBuffer(const CString& text) { return text.GetLength() < kPathBufferSize; }
-
 // Wide-character calls, looked up at run time: Windows Me has them only as
 // stubs that fail, or not at all.
 typedef DWORD(WINAPI* GetCurrentDirectoryWProc)(DWORD size, LPWSTR buffer);
@@ -41,7 +37,8 @@ Spelling ToAnsi(LPCWSTR text, char (&ansi)[kPathBufferSize])
 // has letters the ANSI code page lacks: then Windows hands back '?' or a
 // look-alike for them, and the short (8.3) name, made of letters a legacy
 // code page has, is used instead. False when the directory cannot be read or
-// has no exact spelling (short names switched off on its volume).
+// has no exact spelling (short names switched off on its volume); directory
+// then holds nothing of use.
 bool ReadCurrentDirectory(char (&directory)[kPathBufferSize])
 {
     // The result is the length on success, and the size needed, terminator
@@ -57,13 +54,10 @@ bool ReadCurrentDirectory(char (&directory)[kPathBufferSize])
     char spelled[kPathBufferSize];
     if (wideLength == 0 || ToAnsi(wide, spelled) != kSubstituted) return true;
 
+    // The short name may take the place of the long one in the same buffer.
     GetShortPathNameWProc getShort = AfxProcAs<GetShortPathNameWProc>(Kernel32Proc("GetShortPathNameW"));
-    WCHAR shortName[kPathBufferSize];
-    DWORD shortLength = getShort != NULL ? getShort(wide, shortName, kPathBufferSize) : 0;
-    if (shortLength == 0 || shortLength >= static_cast<DWORD>(kPathBufferSize) || ToAnsi(shortName, spelled) != kExact)
-        return false;
-    memcpy(directory, spelled, strlen(spelled) + 1);
-    return true;
+    DWORD shortLength = getShort != NULL ? getShort(wide, wide, kPathBufferSize) : 0;
+    return shortLength != 0 && shortLength < static_cast<DWORD>(kPathBufferSize) && ToAnsi(wide, directory) == kExact;
 }
 
 // Whether name, as the directory search spelled it in the ANSI code page, is
@@ -88,7 +82,8 @@ bool ReachesOnly(const CString& shortName, const CString& longName)
     return !more && strcmp(search.GetFileName(), longName) == 0;
 }
 
-// Windows counts a path's length in UTF-16 code units; 0 where it cannot tell.
+// Windows counts a path's length in UTF-16 code units; 0 or less where it
+// cannot tell.
 int PathCharacters(const CString& path)
 {
     return AFX_SYS(MultiByteToWideChar)(CP_ACP, 0, path, -1, NULL, 0) - 1;
@@ -109,7 +104,8 @@ public:
     package_rules::Lookup Find(const CString& name, const CLanguageJudge* judge, CString& found)
     {
         CString probe = ".\\" + name;
-        if (name.IsEmpty() || !FitsPathBuffer(probe) || !m_finder.FindFile(probe)) return package_rules::kMissing;
+        // The finder refuses a pattern as long as MAX_PATH: nothing is cut.
+        if (name.IsEmpty() || !m_finder.FindFile(probe)) return package_rules::kMissing;
         for (BOOL more = TRUE; more;) {
             more = m_finder.FindNextFile();
             CString longName = m_finder.GetFileName();
@@ -124,7 +120,11 @@ public:
     // full path when the current directory cannot be read.
     bool Exists(const CString& fallback)
     {
-        return FitsPathBuffer(fallback) && m_finder.FindFile(fallback) && Compose(fallback) != kTooLong;
+        if (!m_finder.FindFile(fallback)) return false;
+        CString path;
+        Fit fit = Compose(fallback, path);
+        if (fit == kFits) m_fullPath = path;
+        return fit != kTooLong;
     }
 
     // The path to hand to the installer; empty until a package is found, or
@@ -134,10 +134,10 @@ public:
 private:
     enum Fit { kFits, kTooLong, kNoDirectory };
 
-    // Sets the full path of name in the current directory where Windows takes
-    // it: shorter than MAX_PATH characters (at a drive root, the current
-    // directory ends with a backslash already, and D:\\name is handed over so).
-    Fit Compose(const CString& name)
+    // The full path of name in the current directory, where Windows takes it:
+    // shorter than MAX_PATH characters (at a drive root, the current directory
+    // ends with a backslash already, and D:\\name is handed over so).
+    Fit Compose(const CString& name, CString& path)
     {
         if (!m_directoryRead) {
             char directory[kPathBufferSize];
@@ -145,38 +145,37 @@ private:
             m_directoryRead = true;
         }
         if (m_directory.IsEmpty()) return kNoDirectory;
-        CString path = m_directory;
+        path = m_directory;
         path += "\\";
         path += name;
         int length = PathCharacters(path);
-        if (!FitsPathBuffer(path) || length <= 0 || length >= MAX_PATH) return kTooLong;
-        m_fullPath = path;
-        return kFits;
+        return length > 0 && length < MAX_PATH ? kFits : kTooLong;
     }
 
     // The entry just found, longName, by a name that can be handed over:
-    // kMissing when its path is too long by both names.
+    // kMissing when its path is too long by both names. Its own name is
+    // checked only once its path fits: Windows reaches nothing by a longer one.
     package_rules::Lookup HandOver(const CString& longName, CString& found)
     {
-        const bool own = IsOwnName(longName);
-        if (own) {
-            Fit fit = Compose(longName);
-            if (fit != kTooLong) return Outcome(fit, longName, found);
-        }
+        CString path;
+        Fit fit = Compose(longName, path);
+        if (fit == kNoDirectory) return package_rules::kUnspellable;
+        if (fit == kFits && IsOwnName(longName)) return Take(longName, path, found);
         CString shortName = m_finder.GetShortFileName();
-        if (!ReachesOnly(shortName, longName)) return own ? package_rules::kMissing : package_rules::kUnspellable;
-        return Outcome(Compose(shortName), shortName, found);
+        if (Compose(shortName, path) == kFits && ReachesOnly(shortName, longName)) return Take(shortName, path, found);
+        return fit == kTooLong ? package_rules::kMissing : package_rules::kUnspellable;
     }
 
-    static package_rules::Lookup Outcome(Fit fit, const CString& name, CString& found)
+    package_rules::Lookup Take(const CString& name, const CString& path, CString& found)
     {
-        if (fit == kFits) found = name;
-        return fit == kFits ? package_rules::kFound : fit == kTooLong ? package_rules::kMissing : package_rules::kUnspellable;
+        found = name;
+        m_fullPath = path;
+        return package_rules::kFound;
     }
 
     CFileFind m_finder;
     bool m_directoryRead;
-    CString m_directory;
+    CString m_directory;  // empty where it cannot be read
     CString m_fullPath;
 };
 

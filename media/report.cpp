@@ -49,7 +49,7 @@ struct Languages {
         for (size_t i = 0; i < kLocaleCount; ++i) {
             const Locale& l = kLocales[i];
             std::string abbreviation = Upper(l.abbreviation);
-            if (l.lcid == kNoLcid || abbreviation == "ZZZ") continue;
+            if (l.lcid == kNoLcid || package_rules::IsPlaceholder(l.abbreviation)) continue;
             of[abbreviation].insert(l.iso639);
             const Locale*& best = named[abbreviation];
             if (!best || (best->neutral && !l.neutral)) best = &l;

@@ -83,7 +83,6 @@ int GetLocaleInfoA(LCID locale, LCTYPE type, LPSTR data, int)
     const bool abbreviation = type == LOCALE_SABBREVLANGNAME, user = locale == LOCALE_USER_DEFAULT;
     const std::vector<State::Locale>& listed = state().locales;
     auto found = std::find_if(listed.begin(), listed.end(), [&](const State::Locale& l) { return l.lcid == locale; });
-    state().localeReads += found != listed.end();
     state().isoReads += user && type == LOCALE_SISO639LANGNAME;
     const std::string& value = found != listed.end() ? (abbreviation ? found->abbreviation : found->isoName)
                                : abbreviation ? (user ? state().abbreviation : state().otherAbbreviation)
@@ -147,15 +146,27 @@ BOOL FindNextFileA(HANDLE handle, WIN32_FIND_DATAA* data)
 
 BOOL FindClose(HANDLE) { return --state().openSearches >= 0; }
 
-DWORD GetFileAttributesA(LPCSTR path) { return path == ".\\" + state().unreachable ? INVALID_FILE_ATTRIBUTES : 0x80; }
+// Nothing is reached by a relative path whose full path has MAX_PATH characters or more.
+DWORD GetFileAttributesA(LPCSTR path)
+{
+    const std::string full = state().currentDirectory + "\\" + (path + 2);
+    const bool reached = path != ".\\" + state().unreachable && MultiByteToWideChar(CP_ACP, 0, full.c_str(), -1, NULL, 0) <= MAX_PATH;
+    return reached ? 0x80 : INVALID_FILE_ATTRIBUTES;
+}
 
-// The characters of an ANSI text, terminator included: double-byte ones, or
-// UTF-8 sequences in a UTF-8 code page, count as one.
+// The UTF-16 units of an ANSI text, terminator included: a double-byte
+// character, or a UTF-8 sequence in a UTF-8 code page, is one (two past U+FFFF).
 int MultiByteToWideChar(UINT, DWORD, LPCSTR text, int, LPWSTR, int)
 {
     int count = 1;
-    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++count)
-        p += IsDBCSLeadByte(*p) && p[1] != 0 ? 2 : state().utf8 && *p >= 0xc0 ? (*p >= 0xf0 ? 4 : *p >= 0xe0 ? 3 : 2) : 1;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p != 0; ++p) {
+        if (state().utf8) {
+            count += (*p & 0xc0) == 0x80 ? 0 : *p >= 0xf0 ? 2 : 1;  // past U+FFFF, a surrogate pair
+        } else {
+            ++count;
+            if (IsDBCSLeadByte(*p) && p[1] != 0) ++p;
+        }
+    }
     return count;
 }
 

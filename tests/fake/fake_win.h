@@ -31,7 +31,7 @@ struct State {
     int isoReads = 0;
     struct Locale { LCID lcid; std::string abbreviation, isoName; };
     std::vector<Locale> locales;  // what EnumSystemLocalesA lists, in order
-    int enumerations = 0, localeReads = 0;  // of them, and reads of a listed locale
+    int enumerations = 0;  // of them
     std::map<UINT, std::string> strings;
     std::string modulePath = "C:\\Media\\Setup.exe";
     bool doubleByte = false;  // the ANSI code page: lead bytes 0x81-0xFE, else single-byte

@@ -80,7 +80,8 @@ TEST(Launcher, PassesOverOtherLanguages)
 {
     const std::vector<fake::State::Locale> windows = {
         {0x0437, "KAT", "ka"}, {0x046F, "KAL", "kl"}, {0x0416, "PTB", "pt"}, {0x0816, "PTG", "pt"},
-        {0x0409, "ENU", "en"}, {0x0407, "DEU", "de"}, {0x0C07, "DEA", "de"}, {0x1000, "ZZZ", "zz"}};
+        {0x0409, "ENU", "en"}, {0x0407, "DEU", "de"}, {0x0C07, "DEA", "de"}, {0x0411, "JPN", "ja"},
+        {0x1000, "ZZZ", "xx"}, {0x2000, "KAX", "xx"}, {0x2001, "KAX", "ka"}};  // KAX: two languages' tag
     const struct { const char *abbreviation, *iso; std::vector<std::string> folder; const char* installs;
                    int enumerations; } cases[] = {
         {"KAT", "ka", {"q_kal.msi", "q_enu.msi"}, "q_enu.msi", 1},
@@ -92,6 +93,8 @@ TEST(Launcher, PassesOverOtherLanguages)
         {"ZZZ", "zz", {"q_zzz.msi", "q_enu.msi"}, "q_zzz.msi", 1},  // the placeholder is no language's tag
         {"DEU", "de", {"q_deu.msi", "q_kal.msi"}, "q_deu.msi", 0},
         {"KAT", "ka", {"q_kat.msi", "q_kal.msi"}, "q_kat.msi", 0},
+        {"JPN", "ja", {"q_JPN.msi"}, "q_JPN.msi", 0},  // no wildcard: nothing to ask
+        {"KAT", "ka", {"q_kax.msi"}, "q_kax.msi", 1},
     };
     for (const auto& c : cases) {
         fake::State& s = fake::reset();
