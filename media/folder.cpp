@@ -54,7 +54,13 @@ bool MatchesPattern(const std::u16string& pattern, const std::u16string& name)
 
 Folder::Folder(const std::vector<toolkit::FolderEntry>& entries)
 {
-    for (const toolkit::FolderEntry& entry : entries) entries_.push_back(Entry{entry.name, entry.directory, FoldName(entry.name)});
+    for (const toolkit::FolderEntry& entry : entries) {
+        if (entry.broken)
+            brokenLinks_.push_back(entry.name);
+        else
+            entries_.push_back(Entry{entry.name, entry.directory, FoldName(entry.name)});
+    }
+    std::sort(brokenLinks_.begin(), brokenLinks_.end());
     // Names that differ only in case (which NTFS cannot hold) in a fixed order.
     std::sort(entries_.begin(), entries_.end(),
               [](const Entry& a, const Entry& b) { return a.key != b.key ? a.key < b.key : a.name < b.name; });

@@ -32,12 +32,16 @@ public:
     explicit Folder(const std::vector<toolkit::FolderEntry>& entries);
 
     const std::vector<Entry>& Entries() const { return entries_; }
+    // Symbolic links to nothing, or in a loop: listed apart, as Windows and
+    // Wine list no such entry.
+    const std::vector<std::string>& BrokenLinks() const { return brokenLinks_; }
     // The entries the search returns for name (a file name or pattern), in order.
     std::vector<const Entry*> Matches(const std::string& name) const;
     const Entry* Match(const std::string& name) const;  // the first of them
 
 private:
     std::vector<Entry> entries_;
+    std::vector<std::string> brokenLinks_;
 };
 
 // The folder as package_rules::LookUpPackage probes it; remembers the entry

@@ -50,7 +50,6 @@ std::string ReadBaseName(const std::string& folderPath, const media::Folder& fol
     std::string path = toolkit::JoinPath(folderPath, setup->name);
     pe::Bytes image;
     problem = toolkit::ReadFile(path, pe::kLargestImage, image);
-    if (problem.empty() && image.size() > pe::kLargestImage) problem = "is larger than 64 MiB: not a Setup.exe";
     if (!problem.empty()) {
         problem = Shown(path) + ": " + problem;
         return "";

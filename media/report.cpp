@@ -127,6 +127,9 @@ std::string NothingUnless(const std::string& need, const std::string& base, cons
 
 std::string Count(size_t n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); }
 
+// A verb that agrees with a count: "1 locale gets", "2 locales get".
+std::string Agreeing(size_t n, const char* one, const char* many) { return n == 1 ? one : many; }
+
 void AddFindings(Report& report, const Folder& folder)
 {
     const std::string& base = report.baseName;
@@ -153,8 +156,9 @@ void AddFindings(Report& report, const Folder& folder)
     std::vector<Finding> errors, warnings, notes;
     if (!missing.empty())
         errors.push_back({kError, "no-english", missing, {fallback},
-                          "no " + fallback + ", so " + Count(missing.size(), "locale") +
-                              " get the missing-package message: " + List(missing),
+                          "no " + fallback + ", so " + Count(missing.size(), "locale") + " " +
+                              Agreeing(missing.size(), "gets", "get") + " the missing-package message: " +
+                              List(missing),
                           "ship " + fallback + ": the English package is what every locale without a package of "
                               "its own gets"});
     std::set<std::u16string> reached;  // the names of entries a locale installs, in any letter case
@@ -178,6 +182,11 @@ void AddFindings(Report& report, const Folder& folder)
             warnings.push_back({kWarning, "unreachable", {}, {entry.name}, "no locale installs " + Shown(entry.name) + ": " + why, advice});
         }
     }
+    for (const std::string& link : folder.BrokenLinks())
+        warnings.push_back({kWarning, "broken-link", {}, {link},
+                            Shown(link) + " is a symbolic link that leads nowhere (or round in a loop): Windows lists "
+                                          "no such entry, so no locale gets it",
+                            "remove the link, or put the file it should lead to in its place"});
     const std::vector<Entry>& entries = folder.Entries();
     for (size_t i = 0; i + 1 < entries.size(); ++i) {
         if (entries[i].key != entries[i + 1].key || (i > 0 && entries[i - 1].key == entries[i].key)) continue;
@@ -196,15 +205,18 @@ void AddFindings(Report& report, const Folder& folder)
         PackageTag(base, *entry.first, tag);
         const Locale* meant = languages.named.at(Upper(tag));
         notes.push_back({kNote, "other-language", entry.second, {entry.first->name},
-                         Count(entry.second.size(), "locale") + " pass over " + Shown(entry.first->name) +
+                         Count(entry.second.size(), "locale") + " " +
+                             Agreeing(entry.second.size(), "passes", "pass") + " over " + Shown(entry.first->name) +
                              ", a package for " + meant->language + " (" + Upper(tag) +
-                             ") that their package name matches, and get their next match or " + fallback + ": " +
+                             ") that their package name matches, and " + Agreeing(entry.second.size(), "gets", "get") +
+                             " their next match or " + fallback + ": " +
                              List(entry.second),
                          NothingUnless("they need a package in their own language", base, entry.second)});
     }
     for (const auto& entry : otherRegion) {
         notes.push_back({kNote, "other-region", entry.second, {entry.first->name},
-                         Count(entry.second.size(), "locale") + " get " + Shown(entry.first->name) +
+                         Count(entry.second.size(), "locale") + " " + Agreeing(entry.second.size(), "gets", "get") +
+                             " " + Shown(entry.first->name) +
                              ", another region's package of their language: " + List(entry.second),
                          NothingUnless("a region needs its own package", base, entry.second)});
     }
@@ -229,19 +241,10 @@ std::string Describe(const Report& report, const Outcome& o)
     return text + ": installs " + Shown(o.installs) + (o.decided->directory ? " (a directory)" : "");
 }
 
-// Text that is valid UTF-8 already: names are Shown before they get here.
-std::string Json(const std::string& text)
-{
-    std::string json = "\"";
-    for (unsigned char c : text) {
-        char escaped[8];
-        std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-        json += c == '"' || c == '\\' ? std::string("\\") + static_cast<char>(c) : c < 0x20 ? std::string(escaped) : std::string(1, static_cast<char>(c));
-    }
-    return json + "\"";
-}
+std::string Json(const std::string& text) { return toolkit::JsonString(text); }
 
 std::string JsonOrNull(const std::string& text) { return text.empty() ? "null" : Json(Shown(text)); }
+
 
 }  // namespace
 
@@ -295,7 +298,7 @@ std::string RenderText(const Report& report, const std::vector<const Outcome*>& 
             groups[o.decided].push_back(&o);
         } else {
             ++nameOnly;
-            ++byName[o.decided ? "get " + Shown(o.installs) : "get the missing-package message"];
+            ++byName[o.decided ? Shown(o.installs) : "the missing-package message"];
         }
     }
     std::vector<const Entry*> order;
@@ -317,7 +320,7 @@ std::string RenderText(const Report& report, const std::vector<const Outcome*>& 
     text += "known only by name (Windows gives them LCID 0x0C00): " + Count(nameOnly, "locale");
     const char* separator = ": ";
     for (const auto& outcome : byName) {
-        text += separator + std::to_string(outcome.second) + " " + outcome.first;
+        text += separator + std::to_string(outcome.second) + " " + Agreeing(outcome.second, "gets ", "get ") + outcome.first;
         separator = "; ";
     }
     text += "\n\n";
@@ -341,8 +344,11 @@ std::string RenderJson(const Report& report, const std::vector<const Outcome*>& 
                 ", \"language\": " + Json(l.language) + ", \"country\": " + Json(l.country) +
                 ", \"abbreviation\": " + Json(l.abbreviation) + ", \"iso_name\": " + Json(l.iso639) +
                 ", \"looks_first_for\": " + JsonOrNull(o.looksFirstFor) + ", \"looks_for\": " + Json(Shown(o.looksFor)) +
-                ", \"installs\": " + JsonOrNull(o.installs) + ", \"passes_over\": [";
-        for (size_t k = 0; k < o.passedOver.size(); ++k) json += (k ? ", " : "") + Json(Shown(o.passedOver[k]->name));
+                ", \"installs\": " + (o.installs.empty() ? "null" : Json(o.installs));
+        std::u16string unused;
+        if (!toolkit::Utf8ToUtf16(o.installs, unused)) json += ", \"installs_shown\": " + Json(Shown(o.installs));
+        json += ", \"passes_over\": [";
+        for (size_t k = 0; k < o.passedOver.size(); ++k) json += (k ? ", " : "") + Json(o.passedOver[k]->name);
         json += "]}";
     }
     json += "\n  ],\n  \"findings\": [";

@@ -26,7 +26,7 @@ enum Severity { kError, kWarning, kNote };
 
 struct Finding {
     Severity severity;
-    std::string kind;  // no-english, other-language, unreachable, directory, case-duplicate, other-region
+    std::string kind;  // no-english, other-language, unreachable, directory, broken-link, case-duplicate, other-region
     std::vector<const Locale*> locales;
     std::vector<std::string> files;
     std::string message, advice;

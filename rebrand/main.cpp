@@ -89,7 +89,8 @@ std::string TextProblem(const std::string& option, const std::string& text, std:
 {
     if (!toolkit::Utf8ToUtf16(text, wide)) return option + " " + Shown(text) + " is not valid UTF-8";
     if (Shown(text) != text) return option + " \"" + Shown(text) + "\" holds a control or format character";
-    if (wide.size() > 1024) return option + " is longer than 1024 characters";
+    // The block stores UTF-16: a character past U+FFFF (an emoji) takes two units.
+    if (wide.size() > 1024) return option + " is longer than 1024 UTF-16 units (a character past U+FFFF takes two)";
     return "";
 }
 
@@ -201,7 +202,6 @@ int toolkit::ToolMain(const std::vector<std::string>& args)
     pe::Bytes image;
     std::string error = ReadFile(input, pe::kLargestImage, image);
     if (!error.empty()) return Fail(Shown(input) + ": " + error);
-    if (image.size() > pe::kLargestImage) return Fail(Shown(input) + ": is larger than 64 MiB: not a Setup.exe");
     try {
         if (options.Has("--icon")) {
             const std::string& icon = options.Value("--icon");

@@ -34,7 +34,12 @@ FileKind KindOf(const std::string& path, std::string& error);
 std::string ResolveLinks(const std::string& path);
 
 // Each returns "" when it worked, else why not, in the system's words.
+// ReadFile reads a regular file of at most limit bytes, and refuses anything
+// else without waiting on it (a FIFO, a device).
 std::string ReadFile(const std::string& path, size_t limit, Bytes& data);
+// What ReadFile says of a file that is too large, or is no regular file.
+inline std::string LargerThan(size_t limit) { return "is larger than " + std::to_string(limit >> 20) + " MiB"; }
+inline std::string NotARegularFile() { return "is not a regular file"; }
 // Creates path, which must not exist yet, and writes data to it. Sets taken
 // when something of that name is already there.
 std::string CreateNewFile(const std::string& path, const Bytes& data, bool& taken);
@@ -49,6 +54,7 @@ std::string SetPermissions(const std::string& path, unsigned permissions);
 struct FolderEntry {
     std::string name;
     bool directory;
+    bool broken;  // a symbolic link to nothing, or in a loop: Windows lists no such entry
 };
 // The entries of a folder, without "." and "..", in no particular order.
 std::string ListFolder(const std::string& path, std::vector<FolderEntry>& entries);

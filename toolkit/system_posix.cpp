@@ -55,12 +55,24 @@ std::string ResolveLinks(const std::string& path)
 
 std::string ReadFile(const std::string& path, size_t limit, Bytes& data)
 {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Opened without blocking, so that a FIFO cannot hold the tool before its
+    // kind is known; the kind is that of what was opened, not of a name that
+    // may change in between.
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return Error();
-    unsigned char chunk[65536];
-    ssize_t got;
-    while ((got = read(fd, chunk, sizeof chunk)) > 0 && data.size() <= limit) data.insert(data.end(), chunk, chunk + got);
-    std::string error = got < 0 ? Error() : "";
+    struct stat st;
+    std::string error;
+    if (fstat(fd, &st) != 0) {
+        error = Error();
+    } else if (!S_ISREG(st.st_mode)) {
+        error = NotARegularFile();
+    } else {
+        unsigned char chunk[65536];
+        ssize_t got;
+        while ((got = read(fd, chunk, sizeof chunk)) > 0 && data.size() <= limit)
+            data.insert(data.end(), chunk, chunk + got);
+        error = got < 0 ? Error() : data.size() > limit ? LargerThan(limit) : "";
+    }
     close(fd);
     return error;
 }
@@ -106,12 +118,16 @@ std::string ListFolder(const std::string& path, std::vector<FolderEntry>& entrie
 {
     DIR* dir = opendir(path.c_str());
     if (!dir) return Error();
-    errno = 0;
-    while (struct dirent* entry = readdir(dir)) {
+    for (;;) {
+        errno = 0;  // readdir leaves it alone at the end of the folder
+        struct dirent* entry = readdir(dir);
+        if (!entry) break;
         std::string name = entry->d_name;
         if (name == "." || name == "..") continue;
         std::string unused;
-        entries.push_back(FolderEntry{name, KindOf(JoinPath(path, name), unused) == kDirectory});
+        FileKind kind = KindOf(JoinPath(path, name), unused);
+        // A symbolic link that leads nowhere, or round in a loop.
+        entries.push_back(FolderEntry{name, kind == kDirectory, kind == kNoFile || kind == kUnknownKind});
     }
     std::string error = errno ? Error() : "";
     closedir(dir);

@@ -122,12 +122,18 @@ std::string ReadFile(const std::string& path, size_t limit, Bytes& data)
 {
     HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
     if (file == INVALID_HANDLE_VALUE) return Error();
+    // Devices (CON, NUL, COM1, \\.\...) and pipes open as files do: what was
+    // opened tells its kind.
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        return NotARegularFile();
+    }
     unsigned char chunk[65536];
     DWORD got = 0;
     BOOL ok;
     while ((ok = ::ReadFile(file, chunk, sizeof chunk, &got, NULL)) && got > 0 && data.size() <= limit)
         data.insert(data.end(), chunk, chunk + got);
-    std::string error = ok ? "" : Error();
+    std::string error = !ok ? Error() : data.size() > limit ? LargerThan(limit) : "";
     CloseHandle(file);
     return error;
 }
@@ -186,7 +192,7 @@ std::string ListFolder(const std::string& path, std::vector<FolderEntry>& entrie
     do {
         std::string name = Narrow(found.cFileName, wcslen(found.cFileName));
         if (name != "." && name != "..")
-            entries.push_back(FolderEntry{name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0});
+            entries.push_back(FolderEntry{name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, false});
     } while (FindNextFileW(search, &found));
     DWORD error = GetLastError();
     FindClose(search);

@@ -128,4 +128,27 @@ std::string Shown(const std::u16string& utf16)
     return shown;
 }
 
+std::string JsonString(const std::string& text)
+{
+    std::string json = "\"";
+    for (size_t at = 0, n = 0; at < text.size(); at += n) {
+        char32_t c;
+        char escaped[8];
+        if (!DecodeUtf8(text, at, c, n)) {
+            n = 1;
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", 0xdc00u + static_cast<unsigned char>(text[at]));
+            json += escaped;
+        } else if (c == '"' || c == '\\') {
+            json += '\\';
+            json += static_cast<char>(c);
+        } else if (c < 0x20) {
+            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
+            json += escaped;
+        } else {
+            json.append(text, at, n);
+        }
+    }
+    return json + "\"";
+}
+
 }  // namespace toolkit

@@ -20,6 +20,12 @@ bool Utf16ToUtf8(const std::u16string& in, std::string& out);
 std::string Shown(const std::string& utf8);
 std::string Shown(const std::u16string& utf16);
 
+// A JSON string of text exactly: UTF-8 as it is, with quotes, backslashes and
+// controls escaped as JSON requires. A byte that is no UTF-8 (a Linux file
+// name may hold any) becomes the lone surrogate U+DC80 + (byte - 0x80), as
+// Python's file functions decode it.
+std::string JsonString(const std::string& text);
+
 }  // namespace toolkit
 
 #endif

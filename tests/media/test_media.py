@@ -10,7 +10,7 @@ import unittest
 
 
 def run(*args):
-    return subprocess.run([TOOL, *args], capture_output=True, text=True)
+    return subprocess.run([TOOL, *args], capture_output=True, text=True, timeout=60)
 
 
 class Media(unittest.TestCase):
@@ -70,13 +70,32 @@ class Media(unittest.TestCase):
         self.assertIn("looks for quelvarine_KAT.msi, then quelvarine_ka*.msi (passes over quelvarine_kal.msi), then "
                       "quelvarine_enu.msi: installs quelvarine_enu.msi", run(georgian, "--locale", "ka-GE").stdout)
 
+    def test_odd_entries_and_names(self):
+        # Links to nothing, or in a loop, are no entries (Windows lists none) but a warning; the JSON holds
+        # names exactly, one that is no UTF-8 too; counts read as English does.
+        folder = self.folder("enu.msi", "en!\u00ad.msi", "afk.msi")
+        os.symlink("nowhere", os.path.join(folder, "quelvarine_deu.msi"))
+        os.symlink("loop", os.path.join(folder, "loop"))
+        report = json.loads(run(folder, "--json", "--locale", "en-AU").stdout)
+        self.assertEqual(sorted(f["files"][0] for f in report["findings"] if f["kind"] == "broken-link"),
+                         ["loop", "quelvarine_deu.msi"])
+        self.assertEqual(report["locales"][0]["installs"], "quelvarine_en!\u00ad.msi")
+        self.assertIn("note: 1 locale gets quelvarine_afk.msi,", run(folder).stdout)
+        folder = self.folder("enu.msi")
+        open(os.path.join(os.fsencode(folder), b"quelvarine_en!\xff.msi"), "w").close()
+        locale = json.loads(run(folder, "--json", "--locale", "en-AU").stdout)["locales"][0]
+        self.assertEqual((locale["installs"], locale["installs_shown"]), ("quelvarine_en!\udcff.msi", "quelvarine_en!\\xff.msi"))
+
     def test_what_it_cannot_use(self):
         empty = self.enterContext(tempfile.TemporaryDirectory())
         foreign = self.folder()
         shutil.copy(TOOL, os.path.join(foreign, "Setup.exe"))
+        fifo = self.enterContext(tempfile.TemporaryDirectory())
+        os.mkfifo(os.path.join(fifo, "Setup.exe"))
         for args, message in [(["/no/such/folder"], "No such file or directory"),
                               ([empty], "no Setup.exe in"),
                               ([foreign], "not a PE file"),
+                              ([fifo], "Setup.exe: is not a regular file"),
                               ([self.folder(), "--locale", "xx-YY"], "unknown locale xx-YY"),
                               ([empty, "--base-name", "a:b"], "which Windows does not allow"),
                               ([], "no MEDIA_DIR given")]:

@@ -20,7 +20,7 @@ def read(path):
 
 
 def run(*args):
-    return subprocess.run(args, capture_output=True, text=True)
+    return subprocess.run(args, capture_output=True, text=True, timeout=120)
 
 
 def show(exe):
@@ -248,6 +248,9 @@ class Rebrand(unittest.TestCase):
     def test_command_line_mistakes_and_bad_icons(self):
         global BAD_ICONS
         BAD_ICONS = [(bad_icon("bad%d.ico" % n, damage), message) for n, (damage, message) in enumerate(BAD_ICON_DAMAGE)]
+        os.mkfifo("fifo")  # a FIFO must be refused, not waited on
+        with open("huge.ico", "wb") as f:
+            f.truncate((64 << 20) + 1)
         icons = sorted(os.listdir())
         for args, status, message in [(["--base-name"], 2, "--base-name needs a value"),
                                       (["", "--show"], 2, 'an empty argument ("")'),
@@ -255,12 +258,18 @@ class Rebrand(unittest.TestCase):
                                       (["-o", "out.exe"], 2, "nothing to do"),
                                       (["--base-name", "\u00e9" * 124, "-o", "out.exe"], 1, "must be printable ASCII"),
                                       (["--file-version", "1.2.3.70000", "-o", "out.exe"], 1, "is not a version"),
-                                      (["--icon", TOOL, "-o", "out.exe"], 1, "is not an icon file")] + [
+                                      (["--icon", TOOL, "-o", "out.exe"], 1, "is not an icon file"),
+                                      (["--icon", "fifo", "-o", "out.exe"], 1, "fifo: is not a regular file"),
+                                      (["--icon", "huge.ico", "-o", "out.exe"], 1, "huge.ico: is larger than 64 MiB"),
+                                      (["--company", "\U0001f600" * 513, "-o", "out.exe"], 1, "1024 UTF-16 units")] + [
                                       (["--icon", name, "-o", "out.exe"], 1, message) for name, message in BAD_ICONS]:
-            with self.subTest(args=args):
+            with self.subTest(args=args[:2]):
                 result = run(TOOL, EXES[0], *args) if args[0] else run(TOOL, *args)
                 self.assertEqual((result.returncode, sorted(os.listdir())), (status, icons), result.stderr)
                 self.assertIn(message, result.stderr)
+        result = run(TOOL, "fifo", "--show")
+        self.assertEqual(result.returncode, 1)
+        self.assertIn("fifo: is not a regular file", result.stderr)
 
     def test_names_judged_as_at_configure_time(self):
         configure_check = SOURCE + "/tests/pe/check_base_name.cmake"
