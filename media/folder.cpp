@@ -7,14 +7,22 @@
 namespace media {
 namespace {
 
+// How Windows upper-cases a code unit of a file name to compare and order
+// names (NTFS's table, which Wine follows), measured under Wine by
+// locales/regenerate.py.
+struct UpperCase {
+    char16_t code, upper;
+};
+const UpperCase kUpperCase[] = {
+#include "upcase_table.inc"
+};
+
 char16_t Upper(char16_t c)
 {
-    if ((c >= u'a' && c <= u'z') || (c >= 0xe0 && c <= 0xfe && c != 0xf7)) return static_cast<char16_t>(c - 0x20);
-    if (c == 0xff) return 0x178;
-    if (c >= 0x3b1 && c <= 0x3c9 && c != 0x3c2) return static_cast<char16_t>(c - 0x20);  // Greek
-    if (c >= 0x430 && c <= 0x44f) return static_cast<char16_t>(c - 0x20);                // Cyrillic
-    if (c >= 0x450 && c <= 0x45f) return static_cast<char16_t>(c - 0x50);
-    return c;
+    const UpperCase* end = kUpperCase + sizeof(kUpperCase) / sizeof(kUpperCase[0]);
+    const UpperCase* found =
+        std::lower_bound(kUpperCase, end, c, [](const UpperCase& entry, char16_t code) { return entry.code < code; });
+    return found != end && found->code == c ? found->upper : c;
 }
 
 }  // namespace

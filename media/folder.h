@@ -18,9 +18,9 @@ struct Entry {
     std::u16string key;  // the name upper-cased, in UTF-16: NTFS's order and its comparison
 };
 
-// A name upper-cased as NTFS compares and orders names, code unit by code
-// unit: ASCII, Latin-1, Greek and Cyrillic letters (other scripts' names
-// compare as they are). Bytes that are no UTF-8 keep their place.
+// A name upper-cased as NTFS (and Wine) compares and orders names, code unit
+// by code unit, by Windows' own table (locales/upcase.tsv). Bytes that are no
+// UTF-8 keep their place.
 std::u16string FoldName(const std::string& name);
 
 // Whether name matches pattern (both folded): '*' stands for any run of
@@ -57,25 +57,29 @@ public:
         if (name.empty()) return package_rules::kMissing;
         for (const Entry* entry : folder_.Matches(name)) {
             if (judge && !judge->Takes(entry->name.c_str())) {
-                passedOver_.push_back(entry);
-                continue;
+                if (!decided_) passedOver_.push_back(entry);
+            } else if (!decided_) {
+                decided_ = entry;
+                found = entry->name;
+            } else if (entry->key != decided_->key) {
+                alsoTaken_.push_back(entry);  // the folder's order decided between them
             }
-            decided_ = entry;
-            found = entry->name;
-            return package_rules::kFound;
         }
-        return package_rules::kMissing;
+        return decided_ ? package_rules::kFound : package_rules::kMissing;
     }
     bool Exists(const std::string& fallback);
     const Entry* Decided() const { return decided_; }
     bool Fallback() const { return fallback_; }  // the English package decided, as the last resort
     const std::vector<const Entry*>& PassedOver() const { return passedOver_; }
+    // The other entries that would have been taken, after the one that decided.
+    const std::vector<const Entry*>& AlsoTaken() const { return alsoTaken_; }
 
 private:
     const Folder& folder_;
     const Entry* decided_ = nullptr;
     bool fallback_ = false;
     std::vector<const Entry*> passedOver_;
+    std::vector<const Entry*> alsoTaken_;
 };
 
 }  // namespace media

@@ -110,9 +110,9 @@ std::string List(const std::vector<const Locale*>& locales, size_t most = 6)
     return text;
 }
 
-// "nothing to do", unless the locales need packages of their own: those they
-// would look for first, each once. Locales known only by name have none.
-std::string NothingUnless(const std::string& need, const std::string& base, const std::vector<const Locale*>& locales)
+// The packages a group of locales would look for first, each once. Locales
+// known only by name have none.
+std::string OwnPackageList(const std::string& base, const std::vector<const Locale*>& locales)
 {
     std::vector<std::string> names;
     for (const Locale* l : locales) {
@@ -122,7 +122,14 @@ std::string NothingUnless(const std::string& need, const std::string& base, cons
     }
     std::string text;
     for (const std::string& name : names) text += (text.empty() ? "" : ", ") + name;
-    return text.empty() ? "nothing to do" : "nothing to do, unless " + need + ": " + text;
+    return text;
+}
+
+// "nothing to do", unless the locales need packages of their own.
+std::string NothingUnless(const std::string& need, const std::string& base, const std::vector<const Locale*>& locales)
+{
+    std::string own = OwnPackageList(base, locales);
+    return own.empty() ? "nothing to do" : "nothing to do, unless " + need + ": " + own;
 }
 
 std::string Count(size_t n, const char* what) { return std::to_string(n) + " " + what + (n == 1 ? "" : "s"); }
@@ -136,13 +143,14 @@ void AddFindings(Report& report, const Folder& folder)
     const std::string fallback = package_rules::FallbackName(base);
     const Languages& languages = TheLanguages();
     std::vector<const Locale*> missing;
-    std::map<const Entry*, std::vector<const Locale*> > otherLanguage, otherRegion, got;
+    std::map<const Entry*, std::vector<const Locale*> > otherLanguage, otherRegion, got, byOrder;
     for (const Outcome& o : report.outcomes) {
         if (!o.decided) {
             missing.push_back(o.locale);
             continue;
         }
         got[o.decided].push_back(o.locale);
+        if (!o.alsoTaken.empty()) byOrder[o.decided].push_back(o.locale);
         std::string tag;
         if (o.fallback || o.decided->directory || !PackageTag(base, *o.decided, tag)) continue;
         auto found = languages.of.find(Upper(tag));
@@ -199,6 +207,21 @@ void AddFindings(Report& report, const Folder& folder)
         warnings.push_back({kWarning, "case-duplicate", {}, files,
                             names + " differ only in letter case: Windows keeps one of them, and which one is not said",
                             "keep one"});
+    }
+    for (const auto& entry : byOrder) {
+        std::set<std::string> others;
+        for (const Outcome& o : report.outcomes)
+            if (o.decided == entry.first)
+                for (const Entry* other : o.alsoTaken) others.insert(Shown(other->name));
+        std::string also, own = OwnPackageList(base, entry.second);
+        for (const std::string& name : others) also += (also.empty() ? "" : ", ") + name;
+        warnings.push_back({kWarning, "order", entry.second, {entry.first->name},
+                            Count(entry.second.size(), "locale") + " " + Agreeing(entry.second.size(), "gets", "get") +
+                                " " + Shown(entry.first->name) + " only because NTFS lists it before " + also +
+                                ", which their package name also matches; FAT, exFAT and discs keep no such order: " +
+                                List(entry.second),
+                            "keep one package their package name matches" +
+                                (own.empty() ? std::string() : ", or ship their own, which is looked for first: " + own)});
     }
     for (const auto& entry : otherLanguage) {
         std::string tag;
@@ -260,7 +283,7 @@ Outcome Evaluate(const std::string& baseName, const Locale& locale, const Folder
     package_rules::PackageNames<std::string> names =
         package_rules::PackageNamesForLocale(baseName, locale.abbreviation, locale.iso639);
     Outcome outcome = {&locale, names.own, names.name.empty() ? package_rules::FallbackName(baseName) : names.name,
-                       nullptr, "", false, {}};
+                       nullptr, "", false, {}, {}};
     if (!folder) return outcome;
     FolderProbe probe(*folder);
     TableLocales locales;
@@ -270,6 +293,7 @@ Outcome Evaluate(const std::string& baseName, const Locale& locale, const Folder
         outcome.fallback = probe.Fallback();
     }
     outcome.passedOver = probe.PassedOver();
+    if (!outcome.fallback) outcome.alsoTaken = probe.AlsoTaken();
     return outcome;
 }
 

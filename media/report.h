@@ -20,13 +20,15 @@ struct Outcome {
     std::string installs;       // the name handed to Windows Installer ("" with the message)
     bool fallback;              // installs is the English package, taken because nothing else was there
     std::vector<const Entry*> passedOver;  // other languages' packages that looksFor matched
+    std::vector<const Entry*> alsoTaken;   // what looksFor also matched: the folder's order decided
 };
 
 enum Severity { kError, kWarning, kNote };
 
 struct Finding {
     Severity severity;
-    std::string kind;  // no-english, other-language, unreachable, directory, broken-link, case-duplicate, other-region
+    std::string kind;  // no-english, other-language, unreachable, directory, broken-link, case-duplicate, order,
+                       // other-region
     std::vector<const Locale*> locales;
     std::vector<std::string> files;
     std::string message, advice;

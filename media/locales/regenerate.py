@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
-"""Regenerates media/locales/locales.tsv, the table of every locale Windows knows.
+"""Regenerates media/locales/locales.tsv, the table of every locale Windows knows, and
+media/locales/upcase.tsv, how Windows upper-cases file names to compare and order them.
 
     python3 media/locales/regenerate.py
 
-builds dump_locales.exe with MinGW-w64, runs it under 32-bit Wine in a prefix of its own
-(build/locales/prefix, made with wineboot -i when missing), applies windows_corrections.tsv
-(Windows' own values where Wine's differ, and the locales Wine lacks) and writes locales.tsv.
-Nothing is written unless the measurement and every correction check out.
+builds dump_locales.exe and dump_upcase.exe with MinGW-w64, runs them under 32-bit Wine in a
+prefix of its own (build/locales/prefix, made with wineboot -i when missing), applies
+windows_corrections.tsv (Windows' own values where Wine's differ, and the locales Wine lacks)
+and writes both tables. Nothing is written unless the measurement and every correction check out.
 
 Columns: name, lcid (0x0407; empty for a locale known by name only), English language and
 country names, abbreviation (LOCALE_SABBREVLANGNAME), iso639, iso639_2, ansi_codepage, neutral
@@ -24,6 +25,8 @@ ROOT = os.path.dirname(os.path.dirname(HERE))
 BUILD = os.path.join(ROOT, "build", "locales")
 PREFIX = os.path.join(BUILD, "prefix")
 EXE = os.path.join(BUILD, "dump_locales.exe")
+UPCASE_EXE = os.path.join(BUILD, "dump_upcase.exe")
+UPCASE = os.path.join(HERE, "upcase.tsv")
 CORRECTIONS = os.path.join(HERE, "windows_corrections.tsv")
 TABLE = os.path.join(HERE, "locales.tsv")
 WINE = "/usr/lib/wine/wine" if os.path.exists("/usr/lib/wine/wine") else "wine"  # the 32-bit loader
@@ -51,8 +54,9 @@ def wine_env():
 
 def build():
     os.makedirs(BUILD, exist_ok=True)
-    subprocess.run(["i686-w64-mingw32-gcc-win32", "-O2", "-s", "-mconsole", "-Wall", "-Wextra",
-                    "-o", EXE, os.path.join(HERE, "dump_locales.c")], check=True)
+    for exe, source, libraries in ((EXE, "dump_locales.c", []), (UPCASE_EXE, "dump_upcase.c", ["-lntdll"])):
+        subprocess.run(["i686-w64-mingw32-gcc-win32", "-O2", "-s", "-mconsole", "-Wall", "-Wextra",
+                        "-o", exe, os.path.join(HERE, source)] + libraries, check=True)
 
 
 def measure():
@@ -71,6 +75,7 @@ def measure():
                 fail("wineboot -i failed (exit %s):\n%s" % (boot.returncode, boot.stdout[-2000:]))
         run = subprocess.run([WINE, EXE, source], env=env, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                              timeout=600)
+        upcase = subprocess.run([WINE, UPCASE_EXE], env=env, stdout=subprocess.PIPE, timeout=600)
     finally:  # this prefix's server only, and wait until it is gone
         subprocess.run([WINESERVER, "-k"], env=env, stderr=subprocess.DEVNULL)
         subprocess.run([WINESERVER, "-w"], env=env, stderr=subprocess.DEVNULL, timeout=120)
@@ -88,7 +93,10 @@ def measure():
     for line, row in zip(lines[1:-1], rows):
         if line.count("\t") != len(COLUMNS) - 1 or not check(row, FIELDS):
             fail("unexpected row from dump_locales.exe: %r" % line)
-    return source, rows
+    mappings = upcase.stdout.decode("ascii", "replace").replace("\r\n", "\n")
+    if upcase.returncode != 0 or not re.fullmatch(r"code\tupper\n([0-9A-F]{4}\t[0-9A-F]{4}\n){1000,}", mappings):
+        fail("dump_upcase.exe exited with %s, or wrote no table" % upcase.returncode)
+    return source, rows, mappings
 
 
 def check(row, fields):
@@ -172,12 +180,16 @@ def main():
         sys.exit(__doc__)
     corrections = read_corrections()
     build()
-    source, rows = measure()
+    source, rows, mappings = measure()
     apply(rows, corrections)
     write(rows)
-    print("regenerate.py: %s: %d locales (%d with an LCID, %d known by name only, %d neutral), measured with %s"
+    with open(UPCASE, "w", encoding="ascii", newline="\n") as f:
+        f.write(mappings)
+    print("regenerate.py: %s: %d locales (%d with an LCID, %d known by name only, %d neutral), %s: %d "
+          "upper-cased code units, measured with %s"
           % (os.path.relpath(TABLE, ROOT), len(rows), sum(1 for row in rows if row["lcid"]),
-             sum(1 for row in rows if not row["lcid"]), sum(1 for row in rows if row["neutral"] == "1"), source))
+             sum(1 for row in rows if not row["lcid"]), sum(1 for row in rows if row["neutral"] == "1"),
+             os.path.relpath(UPCASE, ROOT), mappings.count("\n") - 1, source))
 
 
 if __name__ == "__main__":

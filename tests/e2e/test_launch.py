@@ -72,6 +72,24 @@ class Choice(LauncherTestCase):
                 self.assertEqual(predicted(folder, locale), "quelvarine_%s.msi" % handed)
 
 
+class Order(LauncherTestCase):
+    """Where two packages match a wildcard, the first in Windows' upper-cased order is installed, with letters
+    past Latin-1 upper-cased too (Polish, Vietnamese, fullwidth): setup-media names the same one."""
+
+    def test_first_match_in_upper_cased_order(self):
+        for lang, locale, first, second in [("pl_PL", "pl-PL", "pl-\u0105a", "pl-\u0104b"),
+                                            ("vi_VN", "vi-VN", "vi-\u1ea1a", "vi-\u1ea0b"),
+                                            ("en_AU", "en-AU", "en-\uff41a", "en-\uff21b")]:
+            with self.subTest(lang=lang):
+                folder = self.subfolder(lang)
+                markers = {tag: self.add_package("quelvarine_%s.msi" % tag, folder) for tag in (second, first)}
+                self.add_package("quelvarine_enu.msi", folder)
+                run = self.run_setup(folder, lang=lang + ".UTF-8")
+                self.assertEnded(run)
+                self.assertEqual([tag for tag, marker in markers.items() if self.installed(marker)], [first], run)
+                self.assertEqual(predicted(folder, locale), "quelvarine_%s.msi" % first)
+
+
 class Rebranding(LauncherTestCase):
     """String 101, set by setup-rebrand, names the packages and the message, up to the longest the build
     accepts (247: its package name leaves room for a drive root only). A drive root's current directory

@@ -35,7 +35,8 @@ class Media(unittest.TestCase):
                 (["enu.msi", "JPN.msi/"], regions | {("directory", ("quelvarine_JPN.msi",))}, 0),
                 (["ENU.msi", "enu.msi", "Enu.msi"], {("other-region", ("quelvarine_ENU.msi",)), ("case-duplicate", (
                     "quelvarine_ENU.msi", "quelvarine_Enu.msi", "quelvarine_enu.msi"))}, 0),
-                (["ENU.msi", "eng.msi"], {("other-region", ("quelvarine_eng.msi",))}, 0)]:
+                (["ENU.msi", "eng.msi"], {("other-region", ("quelvarine_eng.msi",)), ("order", ("quelvarine_eng.msi",))},
+                 0)]:
             with self.subTest(packages=packages):
                 result = run(self.folder(*packages), "--json")
                 report = json.loads(result.stdout)
