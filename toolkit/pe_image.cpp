@@ -116,6 +116,10 @@ Image::Image(const Bytes& f) : file(f)
     uint64_t table = opt + optSize;
     Need(f, table, 40ull * count, "the section table");
     headersEnd = table + 40ull * count;
+    // The loader maps this much of the file as the headers.
+    uint32_t sizeOfHeaders = Get32(f, opt + 60);
+    if (sizeOfHeaders < headersEnd || sizeOfHeaders % fileAlignment || sizeOfHeaders > f.size())
+        throw Refusal("SizeOfHeaders does not cover the headers alone, in whole file-alignment units (malformed)");
     for (uint32_t i = 0; i < count; ++i) {
         Section s;
         s.header = table + 40ull * i;
@@ -129,6 +133,8 @@ Image::Image(const Bytes& f) : file(f)
         s.rawOffset = Get32(f, s.header + 20);
         s.flags = Get32(f, s.header + 36);
         if (s.rawSize) Need(f, s.rawOffset, s.rawSize, "the data of section " + s.name);
+        if (s.rawSize && s.rawOffset < sizeOfHeaders)
+            throw Refusal("section " + s.name + " starts inside the headers (SizeOfHeaders; malformed)");
         sections.push_back(s);
     }
     uint32_t rva = DirRva(kResourceDir);

@@ -108,6 +108,8 @@ MALFORMED = [
     (lambda i: i.put({i.opt: 0x107}), "not a PE32 or PE32+", True),
     (lambda i: i.put({i.dirs - 4: 1000}), "data directories overrun", True),
     (lambda i: i.put({i.opt + 36: 0x2000000}), "bad alignment", True),
+    (lambda i: i.put({i.opt + 60: 0x80000400}), "SizeOfHeaders does not cover", True),
+    (lambda i: i.put({i.opt + 60: i.sections[0].rawptr + 0x200}), "starts inside the headers", True),
     (lambda i: i.data[:i.sections[0].header + 100], "section table lies outside", True),
     (lambda i: i.data[:i.tree + 0x100], "data of section .rsrc lies outside", True),
     (lambda i: i.put({i.dirs + 16: 0}), "has no resources", True),
