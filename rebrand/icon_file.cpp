@@ -30,12 +30,20 @@ std::vector<IconImageData> ReadIconFile(const Bytes& file)
         IconImageData image;
         image.data.assign(file.begin() + offset, file.begin() + offset + size);
         setup::IconImage described = setup::DescribeIconImage(image.data, what);
-        std::memcpy(image.entry, &file[at], 12);  // the group entry is the directory entry without its offset
-        // Planes and bit count where the directory leaves them out, as PNG images' often do.
-        if (Get16(file, at + 4) == 0 && Get16(file, at + 6) == 0) {
-            image.entry[4] = 1;
-            image.entry[6] = static_cast<unsigned char>(described.bits);
-        }
+        // The group entry is the directory entry without its offset, with what
+        // the image says of itself: 256 pixels are written 0.
+        unsigned width = file[at] ? file[at] : 256, height = file[at + 1] ? file[at + 1] : 256;
+        if (width != described.width || height != described.height)
+            throw Refusal(what + " is " + std::to_string(described.width) + "x" + std::to_string(described.height) +
+                          " pixels, and its directory entry says " + std::to_string(width) + "x" +
+                          std::to_string(height) + " (malformed)");
+        std::memcpy(image.entry, &file[at], 12);
+        // Colours, reserved, planes, bits: 32 at most, as the directory knows them
+        // (a PNG image of 16-bit channels says 32 too).
+        unsigned bits = described.bits < 32 ? described.bits : 32;
+        const unsigned char fields[6] = {static_cast<unsigned char>(bits < 8 ? 1u << bits : 0), 0, 1, 0,
+                                         static_cast<unsigned char>(bits), 0};
+        std::memcpy(image.entry + 2, fields, sizeof fields);
         images.push_back(image);
     }
     std::sort(spans.begin(), spans.end());

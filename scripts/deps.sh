@@ -8,7 +8,7 @@ set -euo pipefail
 packages=(
   cmake make g++ python3 locales-all
   g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
-  libgtest-dev clang libclang-rt-14-dev
+  libgtest-dev clang libclang-rt-14-dev zlib1g-dev libz-mingw-w64-dev
   wine wine32:i386 wixl
   xvfb xdotool imagemagick icoutils osslsigncode openssl
   hyperfine

@@ -1,7 +1,11 @@
 #include "setup_resources.h"
 
+#include <zlib.h>
+
 #include <cstdio>
 #include <cstring>
+
+#include "text.h"
 
 namespace setup {
 namespace {
@@ -105,27 +109,114 @@ std::string ReadExecutionLevel(const pe::Tree& tree)
     return std::string(manifest->data.begin() + begin, manifest->data.begin() + end);
 }
 
+namespace {
+
+uint32_t Big32(const Bytes& data, size_t at)
+{
+    return static_cast<uint32_t>(data[at]) << 24 | data[at + 1] << 16 | data[at + 2] << 8 | data[at + 3];
+}
+
+// The bytes a PNG image's data inflates to: each row of each pass (Adam7's
+// seven where interlaced) a filter byte and its pixels.
+uint64_t RawPngSize(uint32_t width, uint32_t height, unsigned bits, bool interlaced)
+{
+    // Each pass's first column and row, and its steps across and down.
+    static const unsigned kAdam7[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                                          {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+    static const unsigned kWhole[1][4] = {{0, 0, 1, 1}};
+    const unsigned(*passes)[4] = interlaced ? kAdam7 : kWhole;
+    uint64_t size = 0;
+    for (int i = 0; i < (interlaced ? 7 : 1); ++i) {
+        const unsigned* p = passes[i];
+        uint64_t columns = width > p[0] ? (width - p[0] + p[2] - 1) / p[2] : 0;
+        uint64_t rows = height > p[1] ? (height - p[1] + p[3] - 1) / p[3] : 0;
+        if (columns && rows) size += rows * (1 + (columns * bits + 7) / 8);
+    }
+    return size;
+}
+
+// Whether data inflates (zlib) to exactly size bytes.
+bool InflatesTo(const std::string& data, uint64_t size)
+{
+    z_stream stream = {};
+    if (inflateInit(&stream) != Z_OK) return false;
+    std::vector<unsigned char> out(static_cast<size_t>(size) + 1);
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    stream.avail_in = static_cast<uInt>(data.size());
+    stream.next_out = out.data();
+    stream.avail_out = static_cast<uInt>(out.size());
+    int result = inflate(&stream, Z_FINISH);
+    bool exact = result == Z_STREAM_END && stream.total_out == size && stream.avail_in == 0;
+    inflateEnd(&stream);
+    return exact;
+}
+
+// A PNG image, checked as a decoder reads it: chunks whole and their CRCs
+// right, IHDR first and sound, the palette where its colour type needs one,
+// the image data together and inflating to exactly the size IHDR gives, IEND
+// last.
+IconImage DescribePng(const Bytes& data, const std::string& what)
+{
+    const std::string malformed = what + " is a PNG image ";
+    IconImage image = {0, 0, 0, true};
+    unsigned depth = 0, type = 0;
+    bool interlaced = false, palette = false, imageData = false, dataEnded = false, end = false;
+    std::string compressed;
+    for (size_t at = 8; !end;) {
+        if (data.size() - at < 12 || Big32(data, at) > data.size() - at - 12)
+            throw Refusal(malformed + "cut short (truncated)");
+        uint32_t length = Big32(data, at);
+        std::string name(data.begin() + at + 4, data.begin() + at + 8);
+        if (crc32(0, &data[at + 4], 4 + length) != Big32(data, at + 8 + length))
+            throw Refusal(malformed + "whose " + toolkit::Shown(name) + " chunk fails its CRC (malformed)");
+        const unsigned char* body = &data[at + 8];
+        if ((image.width == 0) != (name == "IHDR")) throw Refusal(malformed + "without one IHDR chunk first (malformed)");
+        if (name == "IHDR") {
+            static const unsigned kChannels[] = {1, 0, 3, 1, 2, 0, 4};
+            // The bit depths each colour type allows, bit n for depth n.
+            static const unsigned kDepths[] = {0x10116, 0, 0x10100, 0x116, 0x10100, 0, 0x10100};
+            if (length != 13) throw Refusal(malformed + "with a bad IHDR chunk (malformed)");
+            image.width = Big32(data, at + 8);
+            image.height = Big32(data, at + 12);
+            depth = body[8];
+            type = body[9];
+            interlaced = body[12] == 1;
+            if (image.width == 0 || image.height == 0 || type > 6 || !kChannels[type] || depth > 16 ||
+                !(kDepths[type] >> depth & 1) || body[10] != 0 || body[11] != 0 || body[12] > 1)
+                throw Refusal(malformed + "with a bad IHDR chunk (malformed)");
+            image.bits = depth * kChannels[type];
+        } else if (name == "PLTE") {
+            palette = true;
+        } else if (name == "IDAT") {
+            if (dataEnded) throw Refusal(malformed + "whose IDAT chunks are not together (malformed)");
+            imageData = true;
+            compressed.append(body, body + length);
+        } else if (name == "IEND") {
+            end = true;
+        }
+        dataEnded = imageData && name != "IDAT";
+        at += 12ull + length;
+    }
+    if (!imageData) throw Refusal(malformed + "without image data (IDAT; malformed)");
+    if (type == 3 && !palette) throw Refusal(malformed + "without the palette its colour type needs (malformed)");
+    if (image.width > 256 || image.height > 256)
+        throw Refusal(what + " is larger than 256 pixels, which an icon directory cannot describe");
+    if (!InflatesTo(compressed, RawPngSize(image.width, image.height, image.bits, interlaced)))
+        throw Refusal(malformed + "whose data does not inflate to its size (malformed)");
+    return image;
+}
+
+}  // namespace
+
 IconImage DescribeIconImage(const Bytes& data, const std::string& what)
 {
     static const unsigned char kPng[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
-    IconImage image = {0, 0, 0, false};
-    if (data.size() >= 33 && std::memcmp(data.data(), kPng, 8) == 0 && std::memcmp(&data[12], "IHDR", 4) == 0) {
-        // Big-endian width and height, then bit depth and colour type.
-        image.width = static_cast<unsigned>(data[16] << 24 | data[17] << 16 | data[18] << 8 | data[19]);
-        image.height = static_cast<unsigned>(data[20] << 24 | data[21] << 16 | data[22] << 8 | data[23]);
-        static const unsigned kChannels[] = {1, 0, 3, 1, 2, 0, 4};
-        unsigned type = data[25];
-        image.bits = data[24] * (type < 7 ? kChannels[type] : 0);
-        image.png = true;
-        if (image.width == 0 || image.height == 0 || image.width > 1024 || image.height > 1024 || image.bits == 0)
-            throw Refusal(what + " is a PNG image with a bad header (malformed)");
-        return image;
-    }
+    if (data.size() >= 8 && std::memcmp(data.data(), kPng, 8) == 0) return DescribePng(data, what);
     // A BITMAPINFOHEADER; the height counts the colour bitmap and the mask.
     if (data.size() < 40 || Get32(data, 0) != 40) throw Refusal(what + " is neither a bitmap nor a PNG image (malformed)");
     uint32_t width = Get32(data, 4), height = Get32(data, 8), planes = Get16(data, 12), bits = Get16(data, 14);
     uint32_t colours = Get32(data, 32);
-    if (width == 0 || width > 1024 || height != 2 * width || planes != 1 ||
+    if (width == 0 || width > 256 || height != 2 * width || planes != 1 ||
         (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) ||
         (bits <= 8 && colours > (1u << bits)) || (bits > 8 && colours > 256))
         throw Refusal(what + " has a bad bitmap header (malformed)");
@@ -133,9 +224,7 @@ IconImage DescribeIconImage(const Bytes& data, const std::string& what)
     uint64_t colourRow = (static_cast<uint64_t>(width) * bits + 31) / 32 * 4, maskRow = (width + 31) / 32 * 4;
     if (data.size() < 40 + palette + (colourRow + maskRow) * width)
         throw Refusal(what + " is shorter than its bitmap (truncated)");
-    image.width = width;
-    image.height = width;
-    image.bits = bits;
+    IconImage image = {width, width, bits, false};
     return image;
 }
 

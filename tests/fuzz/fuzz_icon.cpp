@@ -1,6 +1,6 @@
 // setup-rebrand's icon file reader on arbitrary files: what it accepts is a
 // set of images that lie in the file, describe themselves, and whose group
-// entries give their sizes.
+// entries give their sizes, and their dimensions, planes and bits as the images do.
 #include "fuzz_support.h"
 
 #include "icon_file.h"
@@ -20,7 +20,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         uint32_t length = e[8] | e[9] << 8 | e[10] << 16 | static_cast<uint32_t>(e[11]) << 24;
         FUZZ_CHECK(length == image.data.size() && !image.data.empty(), "entry says %u, image has %zu", length,
                    image.data.size());
-        setup::DescribeIconImage(image.data, "image");  // a Refusal fails
+        const setup::IconImage described = setup::DescribeIconImage(image.data, "image");  // a Refusal fails
+        FUZZ_CHECK((e[0] ? e[0] : 256u) == described.width && (e[1] ? e[1] : 256u) == described.height && e[4] == 1 &&
+                       e[5] == 0 && e[6] <= 32 && e[7] == 0,
+                   "entry %ux%u, planes %u, bits %u for a %ux%u image", e[0], e[1], e[4], e[6], described.width,
+                   described.height);
         total += image.data.size();
     }
     FUZZ_CHECK(!images.empty() && total <= size);

@@ -11,6 +11,7 @@ import subprocess
 import sys
 import tempfile
 import unittest
+import zlib
 
 Section = collections.namedtuple("Section", "header vsize va raw rawptr flags")
 
@@ -79,6 +80,23 @@ def icon_images(data):
     """[(group entry, image data)] of an .ico file."""
     entries = [data[at:at + 16] for at in range(6, 6 + 16 * struct.unpack_from("<H", data, 4)[0], 16)]
     return [(e[:12], data[struct.unpack_from("<I", e, 12)[0]:][:struct.unpack_from("<I", e, 8)[0]]) for e in entries]
+
+
+def png(width, height, depth=8, colour=6, chunks=None):
+    """A black PNG image; chunks, [(type, data)], in place of its own IHDR, IDAT and IEND."""
+    def chunk(kind, data):
+        return struct.pack(">I", len(data)) + kind + data + struct.pack(">I", zlib.crc32(kind + data))
+    row = 1 + (width * depth * {0: 1, 2: 3, 3: 1, 4: 2, 6: 4}[colour] + 7) // 8
+    own = [(b"IHDR", struct.pack(">2I5B", width, height, depth, colour, 0, 0, 0)),
+           (b"IDAT", zlib.compress(bytes(row * height))), (b"IEND", b"")]
+    return b"\x89PNG\r\n\x1a\n" + b"".join(chunk(kind, data) for kind, data in (own if chunks is None else chunks))
+
+
+def png_icon(name, image, size=16, planes=1, bits=32):
+    """An icon file of one image, its directory entry saying size pixels, planes and bits."""
+    entry = struct.pack("<4B2H2I", size % 256, size % 256, 0, 0, planes, bits, len(image), 22)
+    pathlib.Path(name).write_bytes(struct.pack("<3H", 0, 1, 1) + entry + image)
+    return name
 
 
 def bad_icon(name, damage):
@@ -265,13 +283,40 @@ class Rebrand(unittest.TestCase):
                                       (["--icon", "huge.ico", "-o", "out.exe"], 1, "huge.ico: is larger than 64 MiB"),
                                       (["--company", "\U0001f600" * 513, "-o", "out.exe"], 1, "1024 UTF-16 units")] + [
                                       (["--icon", name, "-o", "out.exe"], 1, message) for name, message in BAD_ICONS]:
-            with self.subTest(args=args[:2]):
+            with self.subTest(args=" ".join(args)[:40]):
                 result = run(TOOL, EXES[0], *args) if args[0] else run(TOOL, *args)
                 self.assertEqual((result.returncode, sorted(os.listdir())), (status, icons), result.stderr)
                 self.assertIn(message, result.stderr)
         result = run(TOOL, "fifo", "--show")
         self.assertEqual(result.returncode, 1)
         self.assertIn("fifo: is not a regular file", result.stderr)
+
+    def test_png_images_checked_as_decoders_check_them(self):
+        good = png(16, 16)
+        ihdr, idat, iend = good[8:33], good[33:-12], good[-12:]
+        for image, message in [(good[:-5], "cut short"),
+                               (good[:30] + bytes([good[30] ^ 1]) + good[31:], "IHDR chunk fails its CRC"),
+                               (good[:8] + b"\xff\xff\xff\xff" + good[12:], "cut short"),
+                               (good[:-12], "cut short"),  # no IEND
+                               (good[:33] + iend, "without image data"),
+                               (png(16, 16, chunks=[]), "cut short"),
+                               (png(16, 16, depth=3, colour=0), "bad IHDR"),
+                               (png(16, 16, colour=3), "without the palette"),
+                               (good[:8] + idat + iend, "without one IHDR chunk first"),
+                               (png(16, 16, chunks=[(b"IHDR", good[16:29]), (b"IDAT", zlib.compress(bytes(16))),
+                                                    (b"IEND", b"")]), "does not inflate to its size"),
+                               (png(16, 300), "larger than 256 pixels")]:
+            with self.subTest(message=message):
+                result = run(TOOL, EXES[0], "--icon", png_icon("bad.ico", image), "-o", "out.exe")
+                self.assertEqual((result.returncode, os.path.exists("out.exe")), (1, False), result.stderr)
+                self.assertIn(message, result.stderr)
+        result = run(TOOL, EXES[0], "--icon", png_icon("small.ico", png(256, 256)), "-o", "out.exe")
+        self.assertIn("is 256x256 pixels, and its directory entry says 16x16", result.stderr)
+        # The directory's planes and bits come from the image, whatever the file says.
+        self.rebrand(EXES[0], "Acme", "--icon", png_icon("odd.ico", good, planes=7, bits=999))
+        group = subprocess.run(["wrestool", "-x", "-t", "14", "-n", "128", "out.exe"], check=True,
+                               stdout=subprocess.PIPE).stdout
+        self.assertEqual(icon_images(group)[0][0][4:8], struct.pack("<2H", 1, 32))
 
     def test_names_judged_as_at_configure_time(self):
         configure_check = SOURCE + "/tests/pe/check_base_name.cmake"
