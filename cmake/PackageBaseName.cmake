@@ -2,7 +2,7 @@
 # (<base>_enu.msi, <base>_CHT.msi, <base>_en*.msi ...). Names that cannot
 # work as such a prefix are refused here, before anything is built.
 #
-# This file is the only definition of those rules: setup-rebrand (rebrand/)
+# This file is the only definition of those rules: setup-rebrand (tools/setup-rebrand/)
 # compiles the values and messages below into base_name_rules.h, and
 # applies them the same way.
 option(SETUP_ALLOW_EMPTY_BASE_NAME

@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Regenerates media/locales/locales.tsv, the table of every locale Windows knows, and
-media/locales/upcase.tsv, how Windows upper-cases file names to compare and order them.
+"""Regenerates tools/setup-media/locales/locales.tsv, the table of every locale Windows knows,
+and tools/setup-media/locales/upcase.tsv, how Windows upper-cases file names to compare and
+order them.
 
-    python3 media/locales/regenerate.py
+    python3 tools/setup-media/locales/regenerate.py
 
 builds dump_locales.exe and dump_upcase.exe with MinGW-w64, runs them under 32-bit Wine in a
 prefix of its own (build/locales/prefix, made with wineboot -i when missing), applies
@@ -21,7 +22,7 @@ import subprocess
 import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.dirname(os.path.dirname(HERE))
+ROOT = os.path.dirname(os.path.dirname(os.path.dirname(HERE)))
 BUILD = os.path.join(ROOT, "build", "locales")
 PREFIX = os.path.join(BUILD, "prefix")
 EXE = os.path.join(BUILD, "dump_locales.exe")
