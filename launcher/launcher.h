@@ -4,11 +4,8 @@
 #define LAUNCHER_LAUNCHER_H
 
 #include "../framework/afxwin.h"
+#include "../resources/resource_ids.h"  // IDS_PACKAGE_BASE_NAME: "quelvarine" for quelvarine_enu.msi
 #include "package_rules.h"
-
-// String resource holding the package base name ("quelvarine" for
-// quelvarine_enu.msi and friends).
-const UINT IDS_PACKAGE_BASE_NAME = 101;
 
 // Texts are composed in buffers of this size, terminator included.
 const int kPathBufferSize = 2048;

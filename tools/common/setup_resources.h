@@ -7,13 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "../../resources/resource_ids.h"
 #include "pe_image.h"
 
 namespace setup {
 
-const uint32_t kLanguage = 0x0404;
+const uint32_t kLanguage = SETUP_LANGUAGE_SUB << 10 | SETUP_LANGUAGE_PRIMARY;  // 0x0404
 const uint32_t kIconType = 3, kStringType = 6, kIconGroupType = 14, kVersionType = 16, kManifestType = 24;
-const uint32_t kBaseNameId = 101, kIconGroupId = 128, kVersionId = 1, kManifestId = 1;
+const uint32_t kBaseNameId = IDS_PACKAGE_BASE_NAME, kIconGroupId = IDI_SETUP, kVersionId = IDV_SETUP,
+               kManifestId = IDM_SETUP;
 // String 101 is the sixth of block 7, which holds strings 96 to 111.
 const uint32_t kBaseNameBlock = kBaseNameId / 16 + 1;
 
