@@ -13,7 +13,8 @@
 #define IDS_PACKAGE_BASE_NAME 101
 /* The icon group: the first, and so the one the shell shows for the file. */
 #define IDI_SETUP 128
-/* The version block, and the application manifest. */
+/* The version block, and the application manifest (Windows reads an
+   executable's manifest from id 1 only). */
 #define IDV_SETUP 1
 #define IDM_SETUP 1
 

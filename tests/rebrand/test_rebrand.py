@@ -92,9 +92,9 @@ def png(width, height, depth=8, colour=6, chunks=None):
     return b"\x89PNG\r\n\x1a\n" + b"".join(chunk(kind, data) for kind, data in (own if chunks is None else chunks))
 
 
-def png_icon(name, image, size=16, planes=1, bits=32):
-    """An icon file of one image, its directory entry saying size pixels, planes and bits."""
-    entry = struct.pack("<4B2H2I", size % 256, size % 256, 0, 0, planes, bits, len(image), 22)
+def png_icon(name, image, size=(16, 16), planes=1, bits=32):
+    """An icon file of one image, its directory entry saying size (width, height) pixels, planes and bits."""
+    entry = struct.pack("<4B2H2I", size[0] % 256, size[1] % 256, 0, 0, planes, bits, len(image), 22)
     pathlib.Path(name).write_bytes(struct.pack("<3H", 0, 1, 1) + entry + image)
     return name
 
@@ -126,7 +126,9 @@ MALFORMED = [
     (lambda i: i.put({i.opt: 0x107}), "not a PE32 or PE32+", True),
     (lambda i: i.put({i.dirs - 4: 1000}), "data directories overrun", True),
     (lambda i: i.put({i.opt + 36: 0x2000000}), "bad alignment", True),
-    (lambda i: i.put({i.opt + 60: 0x80000400}), "SizeOfHeaders does not cover", True),
+    (lambda i: i.put({i.opt + 60: 0x80000400}), "SizeOfHeaders does not cover", True),  # beyond the file
+    (lambda i: i.put({i.opt + 60: 0x200}), "SizeOfHeaders does not cover", True),  # not the section table
+    (lambda i: i.put({i.opt + 60: 0x401}), "SizeOfHeaders does not cover", True),  # not in file-alignment units
     (lambda i: i.put({i.opt + 60: i.sections[0].rawptr + 0x200}), "starts inside the headers", True),
     (lambda i: i.data[:i.sections[0].header + 100], "section table lies outside", True),
     (lambda i: i.data[:i.tree + 0x100], "data of section .rsrc lies outside", True),
@@ -304,12 +306,27 @@ class Rebrand(unittest.TestCase):
                                (png(16, 16, colour=3), "without the palette"),
                                (good[:8] + idat + iend, "without one IHDR chunk first"),
                                (png(16, 16, chunks=[(b"IHDR", good[16:29]), (b"IDAT", zlib.compress(bytes(16))),
-                                                    (b"IEND", b"")]), "does not inflate to its size"),
+                                                    (b"IEND", b"")]), "does not inflate to its rows"),
+                               (png(16, 16, chunks=[(b"IHDR", good[16:29]), (b"IDAT", zlib.compress(b"\x05" * 65 * 16)),
+                                                    (b"IEND", b"")]), "does not inflate to its rows"),  # no filter 5
+                               (png(16, 16, chunks=[(b"IHDR", good[16:29]), (b"ZZZZ", b""), (b"IEND", b"")]),
+                                "critical chunk"),
+                               (png(16, 16, depth=1, colour=3, chunks=[(b"IHDR", struct.pack(">2I5B", 16, 16, 1, 3, 0, 0, 0)),
+                                                                      (b"PLTE", bytes(9)), (b"IEND", b"")]), "bad palette"),
                                (png(16, 300), "larger than 256 pixels")]:
             with self.subTest(message=message):
                 result = run(TOOL, EXES[0], "--icon", png_icon("bad.ico", image), "-o", "out.exe")
                 self.assertEqual((result.returncode, os.path.exists("out.exe")), (1, False), result.stderr)
                 self.assertIn(message, result.stderr)
+        # Whatever a decoder takes is taken: interlaced, palette, 2-bit grey, 16-bit channels, made by ImageMagick.
+        for size, options in [((13, 7), ["-interlace", "PNG"]), ((1, 1), ["-interlace", "PNG"]),
+                              ((16, 16), ["-colors", "4", "-type", "Palette"]),
+                              ((16, 16), ["-colorspace", "Gray", "-depth", "2"]),
+                              ((16, 16), ["-depth", "16", "-type", "TrueColor"])]:
+            with self.subTest(options=options):
+                subprocess.run(["convert", "-size", "%dx%d" % size, "gradient:red-blue", *options, "png:image.png"],
+                               check=True)
+                self.rebrand(EXES[0], "Acme", "--icon", png_icon("made.ico", read("image.png"), size))
         result = run(TOOL, EXES[0], "--icon", png_icon("small.ico", png(256, 256)), "-o", "out.exe")
         self.assertIn("is 256x256 pixels, and its directory entry says 16x16", result.stderr)
         # The directory's planes and bits come from the image, whatever the file says.

@@ -116,28 +116,31 @@ uint32_t Big32(const Bytes& data, size_t at)
     return static_cast<uint32_t>(data[at]) << 24 | data[at + 1] << 16 | data[at + 2] << 8 | data[at + 3];
 }
 
-// The bytes a PNG image's data inflates to: each row of each pass (Adam7's
-// seven where interlaced) a filter byte and its pixels.
-uint64_t RawPngSize(uint32_t width, uint32_t height, unsigned bits, bool interlaced)
+// The rows of a PNG image's data, pass by pass (Adam7's seven where it is
+// interlaced): how many, and the bytes of each, a filter byte first.
+std::vector<std::pair<uint64_t, uint64_t> > PngRows(uint32_t width, uint32_t height, unsigned bits, bool interlaced)
 {
     // Each pass's first column and row, and its steps across and down.
     static const unsigned kAdam7[7][4] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
                                           {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
     static const unsigned kWhole[1][4] = {{0, 0, 1, 1}};
     const unsigned(*passes)[4] = interlaced ? kAdam7 : kWhole;
-    uint64_t size = 0;
+    std::vector<std::pair<uint64_t, uint64_t> > rows;
     for (int i = 0; i < (interlaced ? 7 : 1); ++i) {
         const unsigned* p = passes[i];
         uint64_t columns = width > p[0] ? (width - p[0] + p[2] - 1) / p[2] : 0;
-        uint64_t rows = height > p[1] ? (height - p[1] + p[3] - 1) / p[3] : 0;
-        if (columns && rows) size += rows * (1 + (columns * bits + 7) / 8);
+        uint64_t count = height > p[1] ? (height - p[1] + p[3] - 1) / p[3] : 0;
+        if (columns && count) rows.push_back(std::make_pair(count, 1 + (columns * bits + 7) / 8));
     }
-    return size;
+    return rows;
 }
 
-// Whether data inflates (zlib) to exactly size bytes.
-bool InflatesTo(const std::string& data, uint64_t size)
+// Whether data inflates (zlib) to exactly what the rows take, each row with
+// one of the five filters. Data after the stream is let be, as decoders do.
+bool InflatesToRows(const std::string& data, const std::vector<std::pair<uint64_t, uint64_t> >& rows)
 {
+    uint64_t size = 0;
+    for (const auto& pass : rows) size += pass.first * pass.second;
     z_stream stream = {};
     if (inflateInit(&stream) != Z_OK) return false;
     std::vector<unsigned char> out(static_cast<size_t>(size) + 1);
@@ -145,16 +148,18 @@ bool InflatesTo(const std::string& data, uint64_t size)
     stream.avail_in = static_cast<uInt>(data.size());
     stream.next_out = out.data();
     stream.avail_out = static_cast<uInt>(out.size());
-    int result = inflate(&stream, Z_FINISH);
-    bool exact = result == Z_STREAM_END && stream.total_out == size && stream.avail_in == 0;
+    bool exact = inflate(&stream, Z_FINISH) == Z_STREAM_END && stream.total_out == size;
     inflateEnd(&stream);
+    uint64_t at = 0;
+    for (const auto& pass : rows)
+        for (uint64_t row = 0; exact && row < pass.first; ++row, at += pass.second) exact = out[at] <= 4;
     return exact;
 }
 
 // A PNG image, checked as a decoder reads it: chunks whole and their CRCs
-// right, IHDR first and sound, the palette where its colour type needs one,
-// the image data together and inflating to exactly the size IHDR gives, IEND
-// last.
+// right, IHDR first and sound, a sound palette where its colour type needs
+// one, the image data together and inflating to exactly the rows IHDR gives,
+// no critical chunk but these, IEND last.
 IconImage DescribePng(const Bytes& data, const std::string& what)
 {
     const std::string malformed = what + " is a PNG image ";
@@ -167,6 +172,9 @@ IconImage DescribePng(const Bytes& data, const std::string& what)
             throw Refusal(malformed + "cut short (truncated)");
         uint32_t length = Big32(data, at);
         std::string name(data.begin() + at + 4, data.begin() + at + 8);
+        for (char c : name)
+            if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
+                throw Refusal(malformed + "with a chunk type that is no four letters (malformed)");
         if (crc32(0, &data[at + 4], 4 + length) != Big32(data, at + 8 + length))
             throw Refusal(malformed + "whose " + toolkit::Shown(name) + " chunk fails its CRC (malformed)");
         const unsigned char* body = &data[at + 8];
@@ -186,6 +194,10 @@ IconImage DescribePng(const Bytes& data, const std::string& what)
                 throw Refusal(malformed + "with a bad IHDR chunk (malformed)");
             image.bits = depth * kChannels[type];
         } else if (name == "PLTE") {
+            // Up to 2^depth colours of three bytes, once, before the image data.
+            unsigned most = type == 3 ? 1u << depth : 256;
+            if (palette || imageData || length == 0 || length % 3 || length / 3 > most)
+                throw Refusal(malformed + "with a bad palette (PLTE; malformed)");
             palette = true;
         } else if (name == "IDAT") {
             if (dataEnded) throw Refusal(malformed + "whose IDAT chunks are not together (malformed)");
@@ -193,6 +205,8 @@ IconImage DescribePng(const Bytes& data, const std::string& what)
             compressed.append(body, body + length);
         } else if (name == "IEND") {
             end = true;
+        } else if (!(name[0] & 0x20)) {  // an upper-case first letter: a decoder must know the chunk
+            throw Refusal(malformed + "with a critical chunk " + toolkit::Shown(name) + " no decoder knows (malformed)");
         }
         dataEnded = imageData && name != "IDAT";
         at += 12ull + length;
@@ -201,8 +215,8 @@ IconImage DescribePng(const Bytes& data, const std::string& what)
     if (type == 3 && !palette) throw Refusal(malformed + "without the palette its colour type needs (malformed)");
     if (image.width > 256 || image.height > 256)
         throw Refusal(what + " is larger than 256 pixels, which an icon directory cannot describe");
-    if (!InflatesTo(compressed, RawPngSize(image.width, image.height, image.bits, interlaced)))
-        throw Refusal(malformed + "whose data does not inflate to its size (malformed)");
+    if (!InflatesToRows(compressed, PngRows(image.width, image.height, image.bits, interlaced)))
+        throw Refusal(malformed + "whose data does not inflate to its rows (malformed)");
     return image;
 }
 
@@ -216,7 +230,8 @@ IconImage DescribeIconImage(const Bytes& data, const std::string& what)
     if (data.size() < 40 || Get32(data, 0) != 40) throw Refusal(what + " is neither a bitmap nor a PNG image (malformed)");
     uint32_t width = Get32(data, 4), height = Get32(data, 8), planes = Get16(data, 12), bits = Get16(data, 14);
     uint32_t colours = Get32(data, 32);
-    if (width == 0 || width > 256 || height != 2 * width || planes != 1 ||
+    if (width > 256) throw Refusal(what + " is larger than 256 pixels, which an icon directory cannot describe");
+    if (width == 0 || height != 2 * width || planes != 1 ||
         (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) ||
         (bits <= 8 && colours > (1u << bits)) || (bits > 8 && colours > 256))
         throw Refusal(what + " has a bad bitmap header (malformed)");

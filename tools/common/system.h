@@ -54,7 +54,7 @@ std::string SetPermissions(const std::string& path, unsigned permissions);
 struct FolderEntry {
     std::string name;
     bool directory;
-    bool broken;  // a symbolic link to nothing, or in a loop: Windows lists no such entry
+    bool broken;  // a symbolic link to nothing, or in a loop: Wine lists no such entry
 };
 // The entries of a folder, without "." and "..", in no particular order.
 std::string ListFolder(const std::string& path, std::vector<FolderEntry>& entries);

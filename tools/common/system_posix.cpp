@@ -58,7 +58,7 @@ std::string ReadFile(const std::string& path, size_t limit, Bytes& data)
     // Opened without blocking, so that a FIFO cannot hold the tool before its
     // kind is known; the kind is that of what was opened, not of a name that
     // may change in between.
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return Error();
     struct stat st;
     std::string error;
@@ -66,6 +66,8 @@ std::string ReadFile(const std::string& path, size_t limit, Bytes& data)
         error = Error();
     } else if (!S_ISREG(st.st_mode)) {
         error = NotARegularFile();
+    } else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {  // some file systems heed it
+        error = Error();
     } else {
         unsigned char chunk[65536];
         ssize_t got;
@@ -124,10 +126,25 @@ std::string ListFolder(const std::string& path, std::vector<FolderEntry>& entrie
         if (!entry) break;
         std::string name = entry->d_name;
         if (name == "." || name == "..") continue;
-        std::string unused;
-        FileKind kind = KindOf(JoinPath(path, name), unused);
-        // A symbolic link that leads nowhere, or round in a loop.
-        entries.push_back(FolderEntry{name, kind == kDirectory, kind == kNoFile || kind == kUnknownKind});
+        std::string full = JoinPath(path, name);
+        struct stat st;
+        if (stat(full.c_str(), &st) == 0) {
+            entries.push_back(FolderEntry{name, S_ISDIR(st.st_mode), false});
+            continue;
+        }
+        // A symbolic link that leads nowhere, or round in a loop, is listed as
+        // such, an entry gone meanwhile not at all; any other entry that
+        // cannot be looked at fails the listing.
+        int why = errno;
+        if (lstat(full.c_str(), &st) != 0) {
+            if (errno == ENOENT) continue;
+            break;
+        }
+        if (!S_ISLNK(st.st_mode) || (why != ENOENT && why != ELOOP && why != ENOTDIR)) {
+            errno = why;
+            break;
+        }
+        entries.push_back(FolderEntry{name, false, true});
     }
     std::string error = errno ? Error() : "";
     closedir(dir);

@@ -120,8 +120,15 @@ std::string ResolveLinks(const std::string& path)
 
 std::string ReadFile(const std::string& path, size_t limit, Bytes& data)
 {
-    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, 0, NULL);
-    if (file == INVALID_HANDLE_VALUE) return Error();
+    // A pipe's server learns who opened it, but may not act as them.
+    std::wstring name = Wide(path);
+    HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                              SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, NULL);
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD code = GetLastError(), attributes = GetFileAttributesW(name.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return NotARegularFile();
+        return Error(code);
+    }
     // Devices (CON, NUL, COM1, \\.\...) and pipes open as files do: what was
     // opened tells its kind.
     if (GetFileType(file) != FILE_TYPE_DISK) {

@@ -18,9 +18,10 @@ struct Entry {
     std::u16string key;  // the name upper-cased, in UTF-16: NTFS's order and its comparison
 };
 
-// A name upper-cased as NTFS (and Wine) compares and orders names, code unit
-// by code unit, by Windows' own table (locales/upcase.tsv). Bytes that are no
-// UTF-8 keep their place.
+// A name upper-cased as Windows compares and orders names, code unit by code
+// unit, by the table Wine's NTFS emulation uses (locales/upcase.tsv, measured
+// under Wine; NTFS volumes carry their own, which may lack the newest
+// letters). Bytes that are no UTF-8 keep their place.
 std::u16string FoldName(const std::string& name);
 
 // Whether name matches pattern (both folded): '*' stands for any run of
@@ -32,8 +33,8 @@ public:
     explicit Folder(const std::vector<toolkit::FolderEntry>& entries);
 
     const std::vector<Entry>& Entries() const { return entries_; }
-    // Symbolic links to nothing, or in a loop: listed apart, as Windows and
-    // Wine list no such entry.
+    // Symbolic links to nothing, or in a loop: listed apart, as Wine lists no
+    // such entry (and a copy of the folder holds no such file).
     const std::vector<std::string>& BrokenLinks() const { return brokenLinks_; }
     // The entries the search returns for name (a file name or pattern), in order.
     std::vector<const Entry*> Matches(const std::string& name) const;

@@ -192,8 +192,8 @@ void AddFindings(Report& report, const Folder& folder)
     }
     for (const std::string& link : folder.BrokenLinks())
         warnings.push_back({kWarning, "broken-link", {}, {link},
-                            Shown(link) + " is a symbolic link that leads nowhere (or round in a loop): Windows lists "
-                                          "no such entry, so no locale gets it",
+                            Shown(link) + " is a symbolic link that leads nowhere (or round in a loop): Setup.exe "
+                                          "under Wine sees no such entry, and a copy of the folder has no such file",
                             "remove the link, or put the file it should lead to in its place"});
     const std::vector<Entry>& entries = folder.Entries();
     for (size_t i = 0; i + 1 < entries.size(); ++i) {
@@ -382,7 +382,7 @@ std::string RenderJson(const Report& report, const std::vector<const Outcome*>& 
                 f.kind + "\", \"locales\": [";
         for (size_t k = 0; k < f.locales.size(); ++k) json += (k ? ", " : "") + Json(f.locales[k]->name);
         json += "], \"files\": [";
-        for (size_t k = 0; k < f.files.size(); ++k) json += (k ? ", " : "") + Json(Shown(f.files[k]));
+        for (size_t k = 0; k < f.files.size(); ++k) json += (k ? ", " : "") + Json(f.files[k]);
         json += "], \"message\": " + Json(f.message) + ", \"advice\": " + Json(f.advice) + "}";
     }
     return json + "\n  ]\n}\n";
