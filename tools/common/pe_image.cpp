@@ -97,19 +97,23 @@ Image::Image(const Bytes& f) : file(f)
     uint32_t pe = Get32(f, 0x3c);
     Need(f, pe, 24, "the PE header");
     if (std::memcmp(&f[pe], "PE\0\0", 4) != 0) throw Refusal("not a PE file (no PE signature)");
+    // The COFF header: NumberOfSections, then SizeOfOptionalHeader.
     uint32_t count = Get16(f, pe + 6), optSize = Get16(f, pe + 20);
-    opt = pe + 24;
+    uint64_t opt = pe + 24;
     Need(f, opt, optSize, "the optional header");
     uint32_t magic = optSize >= 2 ? Get16(f, opt) : 0;
     if (magic != 0x10b && magic != 0x20b) throw Refusal("not a PE32 or PE32+ image (optional header magic)");
     plus = magic == 0x20b;
-    uint32_t fixed = plus ? 112 : 96;
+    uint32_t fixed = plus ? 112 : 96;  // where the data directories start
     if (optSize < fixed) throw Refusal("the optional header is too short (malformed)");
-    dirCount = Get32(f, opt + fixed - 4);
+    optional = OptionalHeader{{opt + 8, 4},  {opt + 16, 4}, plus ? Field{opt + 24, 8} : Field{opt + 28, 4},
+                              {opt + 32, 4}, {opt + 36, 4}, {opt + 56, 4}, {opt + 60, 4}, {opt + 64, 4},
+                              {opt + fixed - 4, 4}};
+    dirCount = static_cast<uint32_t>(optional.numberOfRvaAndSizes.Get(f));
     if (dirCount > (optSize - fixed) / 8) throw Refusal("the data directories overrun the optional header (malformed)");
-    dirs = opt + fixed;
-    sectionAlignment = Get32(f, opt + 32);
-    fileAlignment = Get32(f, opt + 36);
+    dirs_ = opt + fixed;
+    sectionAlignment = static_cast<uint32_t>(optional.sectionAlignment.Get(f));
+    fileAlignment = static_cast<uint32_t>(optional.fileAlignment.Get(f));
     if (!PowerOfTwo(sectionAlignment) || !PowerOfTwo(fileAlignment) || fileAlignment > 0x10000 ||
         fileAlignment > sectionAlignment)
         throw Refusal("bad alignment: powers of two, the file's at most 64 KiB and the section's (malformed)");
@@ -117,21 +121,22 @@ Image::Image(const Bytes& f) : file(f)
     Need(f, table, 40ull * count, "the section table");
     headersEnd = table + 40ull * count;
     // The loader maps this much of the file as the headers.
-    uint32_t sizeOfHeaders = Get32(f, opt + 60);
+    uint64_t sizeOfHeaders = optional.sizeOfHeaders.Get(f);
     if (sizeOfHeaders < headersEnd || sizeOfHeaders % fileAlignment || sizeOfHeaders > f.size())
         throw Refusal("SizeOfHeaders does not cover the headers alone, in whole file-alignment units (malformed)");
     for (uint32_t i = 0; i < count; ++i) {
         Section s;
-        s.header = table + 40ull * i;
-        s.name.assign(reinterpret_cast<const char*>(&f[s.header]), 8);
+        uint64_t entry = table + 40ull * i;  // the name's 8 bytes first
+        s.header = SectionHeader{{entry + 8, 4}, {entry + 12, 4}, {entry + 16, 4}, {entry + 20, 4}, {entry + 36, 4}};
+        s.name.assign(reinterpret_cast<const char*>(&f[entry]), 8);
         s.name = s.name.c_str();
         for (size_t k = 0; k < s.name.size(); ++k)  // it may end up in a message
             if (s.name[k] < ' ' || s.name[k] > '~') s.name[k] = '?';
-        s.virtualSize = Get32(f, s.header + 8);
-        s.va = Get32(f, s.header + 12);
-        s.rawSize = Get32(f, s.header + 16);
-        s.rawOffset = Get32(f, s.header + 20);
-        s.flags = Get32(f, s.header + 36);
+        s.virtualSize = static_cast<uint32_t>(s.header.virtualSize.Get(f));
+        s.va = static_cast<uint32_t>(s.header.virtualAddress.Get(f));
+        s.rawSize = static_cast<uint32_t>(s.header.sizeOfRawData.Get(f));
+        s.rawOffset = static_cast<uint32_t>(s.header.pointerToRawData.Get(f));
+        s.flags = static_cast<uint32_t>(s.header.characteristics.Get(f));
         if (s.rawSize) Need(f, s.rawOffset, s.rawSize, "the data of section " + s.name);
         if (s.rawSize && s.rawOffset < sizeOfHeaders)
             throw Refusal("section " + s.name + " starts inside the headers (SizeOfHeaders; malformed)");
@@ -149,6 +154,36 @@ uint64_t Image::Map(uint64_t rva, uint64_t size, const char* what) const
     for (size_t i = 0; i < sections.size(); ++i)
         if (sections[i].Holds(rva, size)) return sections[i].rawOffset + (rva - sections[i].va);
     throw Refusal(std::string(what) + " lies outside the sections' data (malformed)");
+}
+
+std::vector<DebugEntry> Image::DebugEntries() const
+{
+    // Each entry 28 bytes: AddressOfRawData at 20, PointerToRawData at 24.
+    const uint64_t kEntry = 28;
+    std::vector<DebugEntry> entries;
+    uint32_t size = DirSize(kDebugDir);
+    uint64_t table = size ? Map(DirRva(kDebugDir), size, "the debug directory") : 0;
+    for (uint64_t at = table; at + kEntry <= table + size; at += kEntry)
+        entries.push_back(DebugEntry{Get32(file, at + 20), Get32(file, at + 24)});
+    return entries;
+}
+
+std::vector<RelocationBlock> Image::RelocationBlocks() const
+{
+    // Each block: the page's RVA, the block's size, then 16-bit entries.
+    std::vector<RelocationBlock> blocks;
+    uint32_t size = DirSize(kRelocationDir);
+    uint64_t table = size ? Map(DirRva(kRelocationDir), size, "the base relocations") : 0;
+    for (uint64_t block = 0; block + 8 <= size;) {
+        uint32_t length = Get32(file, table + block + 4);
+        if (length < 8 || length % 2 || length > size - block)
+            throw Refusal("a base relocation block has a bad size (malformed)");
+        RelocationBlock read = {Get32(file, table + block), {}};
+        for (uint64_t at = table + block + 8; at < table + block + length; at += 2) read.entries.push_back(Get16(file, at));
+        blocks.push_back(read);
+        block += length;
+    }
+    return blocks;
 }
 
 const Entry* Tree::Find(size_t dir, uint32_t id) const

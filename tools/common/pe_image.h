@@ -39,8 +39,49 @@ inline void Put32(Bytes& b, uint64_t at, uint64_t v)
 
 const int kResourceDir = 2, kSecurityDir = 4, kRelocationDir = 5, kDebugDir = 6;
 
+// A little-endian header field: where it lies in the file, and its width in
+// bytes (2, 4 or 8). The image it is read from holds it; Set writes it into a
+// copy with the same headers.
+struct Field {
+    uint64_t at;
+    unsigned width;
+    uint64_t Get(const Bytes& b) const { return width == 8 ? Get64(b, at) : width == 4 ? Get32(b, at) : Get16(b, at); }
+    void Set(Bytes& b, uint64_t value) const
+    {
+        for (unsigned i = 0; i < width; ++i) b[at + i] = static_cast<unsigned char>(value >> (8 * i));
+    }
+};
+
+// The optional header's fields the tools read or update, by name.
+struct OptionalHeader {
+    Field sizeOfInitializedData, addressOfEntryPoint, imageBase, sectionAlignment, fileAlignment, sizeOfImage,
+        sizeOfHeaders, checkSum, numberOfRvaAndSizes;
+};
+
+// An entry of the section table, by name.
+struct SectionHeader {
+    Field virtualSize, virtualAddress, sizeOfRawData, pointerToRawData, characteristics;
+};
+
+// An entry of the data directories.
+struct DataDirectory {
+    Field rva, size;
+};
+
+// An entry of the debug directory: where its data lies, in memory and in the file.
+struct DebugEntry {
+    uint32_t addressOfRawData, pointerToRawData;
+};
+
+// A block of base relocations: a page and its entries (a type in the top 4
+// bits, an offset in the page below).
+struct RelocationBlock {
+    uint32_t page;
+    std::vector<uint16_t> entries;
+};
+
 struct Section {
-    uint64_t header;  // file offset of its entry in the section table
+    SectionHeader header;  // its entry in the section table
     std::string name;
     uint32_t va, virtualSize, rawSize, rawOffset, flags;
     // What the loader maps: a virtual size of 0 stands for the raw size.
@@ -57,17 +98,26 @@ struct Image {
     explicit Image(const Bytes& file);  // throws Refusal
 
     const Bytes& file;
-    uint64_t opt = 0, dirs = 0;  // file offsets: optional header, data directories
+    OptionalHeader optional;
     uint32_t dirCount = 0, sectionAlignment = 0, fileAlignment = 0;
     bool plus = false;  // PE32+
     uint64_t headersEnd = 0;
     std::vector<Section> sections;
     size_t rsrc = 0;  // the resource section
 
-    uint32_t DirRva(int i) const { return i < static_cast<int>(dirCount) ? Get32(file, dirs + 8 * i) : 0; }
-    uint32_t DirSize(int i) const { return i < static_cast<int>(dirCount) ? Get32(file, dirs + 8 * i + 4) : 0; }
+    // Data directory i; only the first dirCount exist.
+    DataDirectory Directory(int i) const { return DataDirectory{{dirs_ + 8ull * i, 4}, {dirs_ + 8ull * i + 4, 4}}; }
+    uint32_t DirRva(int i) const { return i < static_cast<int>(dirCount) ? static_cast<uint32_t>(Directory(i).rva.Get(file)) : 0; }
+    uint32_t DirSize(int i) const { return i < static_cast<int>(dirCount) ? static_cast<uint32_t>(Directory(i).size.Get(file)) : 0; }
     // File offset of size bytes at rva, all in one section's data.
     uint64_t Map(uint64_t rva, uint64_t size, const char* what) const;
+    // The debug directory's entries, and the base relocations' blocks, each
+    // checked to lie in the sections' data; Refusal where they do not.
+    std::vector<DebugEntry> DebugEntries() const;
+    std::vector<RelocationBlock> RelocationBlocks() const;
+
+private:
+    uint64_t dirs_ = 0;  // the data directories' file offset
 };
 
 // The resource tree: directories of types, names and languages, then data.

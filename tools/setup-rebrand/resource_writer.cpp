@@ -9,7 +9,6 @@
 namespace rebrand {
 namespace {
 
-using pe::Get16;
 using pe::Get32;
 using pe::Get64;
 using pe::Put16;
@@ -187,7 +186,7 @@ void CheckRebuildable(const pe::Image& im)
     if (f.size() > rawEnd)
         throw Refusal("has data after its last section (debug symbols or an appended payload); "
                       "only stripped, unsigned executables can be rebranded");
-    if (Get32(f, im.opt + 56) < virtualEnd) throw Refusal("SizeOfImage does not cover the sections (malformed)");
+    if (im.optional.sizeOfImage.Get(f) < virtualEnd) throw Refusal("SizeOfImage does not cover the sections (malformed)");
 
     uint32_t relocations = im.DirRva(pe::kRelocationDir), relocationSize = im.DirSize(pe::kRelocationDir);
     for (size_t i = im.rsrc + 1; i < im.sections.size(); ++i)
@@ -200,24 +199,19 @@ void CheckRebuildable(const pe::Image& im)
         if (d != pe::kResourceDir && d != pe::kSecurityDir && !moves && end > rsrc.va)
             throw Refusal("data directory " + std::to_string(d) + " lies in or after the resource section");
     }
-    if (Get32(f, im.opt + 16) >= rsrc.va) throw Refusal("the entry point lies in or after the resource section");
+    if (im.optional.addressOfEntryPoint.Get(f) >= rsrc.va)
+        throw Refusal("the entry point lies in or after the resource section");
 
-    uint32_t debugSize = im.DirSize(pe::kDebugDir);
-    uint64_t debug = debugSize ? im.Map(im.DirRva(pe::kDebugDir), debugSize, "the debug directory") : 0;
-    for (uint64_t at = debug; at + 28 <= debug + debugSize; at += 28)
-        if (Get32(f, at + 20) >= rsrc.va || (Get32(f, at + 24) && Get32(f, at + 24) >= rsrc.rawOffset))
+    for (const pe::DebugEntry& debug : im.DebugEntries())
+        if (debug.addressOfRawData >= rsrc.va || (debug.pointerToRawData && debug.pointerToRawData >= rsrc.rawOffset))
             throw Refusal("debug data lies in or after the resource section");
 
     // No relocation may patch those sections, or point into them.
-    uint64_t base = im.plus ? Get64(f, im.opt + 24) : Get32(f, im.opt + 28);
-    uint64_t table = relocationSize ? im.Map(relocations, relocationSize, "the base relocations") : 0;
-    for (uint64_t block = 0; block + 8 <= relocationSize;) {
-        uint32_t page = Get32(f, table + block), size = Get32(f, table + block + 4);
-        if (size < 8 || size % 2 || size > relocationSize - block)
-            throw Refusal("a base relocation block has a bad size (malformed)");
-        for (uint64_t at = table + block + 8; at < table + block + size; at += 2) {
-            unsigned type = Get16(f, at) >> 12, width = type == 3 ? 4 : type == 10 ? 8 : 0;
-            uint64_t site = static_cast<uint64_t>(page) + (Get16(f, at) & 0xfff);
+    uint64_t base = im.optional.imageBase.Get(f);
+    for (const pe::RelocationBlock& block : im.RelocationBlocks()) {
+        for (uint16_t entry : block.entries) {
+            unsigned type = entry >> 12, width = type == 3 ? 4 : type == 10 ? 8 : 0;
+            uint64_t site = static_cast<uint64_t>(block.page) + (entry & 0xfff);
             if (type == 0) continue;
             if (!width) throw Refusal("has base relocations of type " + std::to_string(type) + ", which are not supported");
             if (site + width > rsrc.va) throw Refusal("a base relocation patches the resource section or what follows");
@@ -229,7 +223,6 @@ void CheckRebuildable(const pe::Image& im)
                     throw Refusal("code or data points into the resource section or what follows");
             }
         }
-        block += size;
     }
 }
 
@@ -320,7 +313,7 @@ Bytes Rebrand(const Bytes& image, const Changes& changes)
     const pe::Section& rsrc = im.sections[im.rsrc];
     Bytes section = Layout(tree, rsrc.va);
     uint64_t raw = AlignUp(section.size(), im.fileAlignment);
-    uint64_t oldImage = Get32(image, im.opt + 56);
+    uint64_t oldImage = im.optional.sizeOfImage.Get(image);
     uint64_t newImage = oldImage + AlignUp(rsrc.va + section.size(), im.sectionAlignment)
                         - AlignUp(rsrc.End(), im.sectionAlignment);
     if (newImage > 0xffffffffu || image.size() - rsrc.rawSize + raw > 0xffffffffu)
@@ -332,22 +325,24 @@ Bytes Rebrand(const Bytes& image, const Changes& changes)
     out.resize(rsrc.rawOffset + raw);
     out.insert(out.end(), image.begin() + rsrc.rawOffset + rsrc.rawSize, image.end());
 
-    Put32(out, rsrc.header + 8, section.size());
-    Put32(out, rsrc.header + 16, raw);
+    // The header fields that describe what moved. A field takes the low bytes
+    // of a sum: moveBy and shiftBy may stand for a decrease.
+    rsrc.header.virtualSize.Set(out, section.size());
+    rsrc.header.sizeOfRawData.Set(out, raw);
     for (size_t i = im.rsrc + 1; i < im.sections.size(); ++i) {
-        Put32(out, im.sections[i].header + 12, im.sections[i].va + moveBy);
-        if (im.sections[i].rawSize) Put32(out, im.sections[i].header + 20, im.sections[i].rawOffset + shiftBy);
+        im.sections[i].header.virtualAddress.Set(out, im.sections[i].va + moveBy);
+        if (im.sections[i].rawSize) im.sections[i].header.pointerToRawData.Set(out, im.sections[i].rawOffset + shiftBy);
     }
-    Put32(out, im.dirs + 8 * pe::kResourceDir + 4, section.size());
+    im.Directory(pe::kResourceDir).size.Set(out, section.size());
     if (im.DirSize(pe::kRelocationDir) && im.DirRva(pe::kRelocationDir) >= rsrc.End())
-        Put32(out, im.dirs + 8 * pe::kRelocationDir, im.DirRva(pe::kRelocationDir) + moveBy);
-    Put32(out, im.opt + 56, newImage);
+        im.Directory(pe::kRelocationDir).rva.Set(out, im.DirRva(pe::kRelocationDir) + moveBy);
+    im.optional.sizeOfImage.Set(out, newImage);
     // SizeOfInitializedData, where it counts the section: linkers differ.
-    uint64_t initialized = Get32(image, im.opt + 8);
+    uint64_t initialized = im.optional.sizeOfInitializedData.Get(image);
     if ((rsrc.flags & kInitializedData) && initialized >= rsrc.rawSize && initialized + shiftBy <= 0xffffffffu)
-        Put32(out, im.opt + 8, initialized + shiftBy);
-    Put32(out, im.opt + 64, 0);
-    Put32(out, im.opt + 64, Checksum(out));
+        im.optional.sizeOfInitializedData.Set(out, initialized + shiftBy);
+    im.optional.checkSum.Set(out, 0);
+    im.optional.checkSum.Set(out, Checksum(out));
     return out;
 }
 
