@@ -5,6 +5,7 @@ import collections
 import os
 import pathlib
 import re
+import shlex
 import stat
 import struct
 import subprocess
@@ -33,22 +34,38 @@ def align(value, alignment):
     return -(-value // alignment) * alignment
 
 
+# Where the header fields lie that the tests read, damage or check, by name: the optional header's
+# (PE32), a section table entry's, a resource directory's and its entries', a resource data entry's.
+OPTIONAL = {"Magic": 0, "SizeOfInitializedData": 8, "AddressOfEntryPoint": 16, "ImageBase": 28, "SectionAlignment": 32,
+            "FileAlignment": 36, "SizeOfImage": 56, "SizeOfHeaders": 60, "CheckSum": 64, "NumberOfRvaAndSizes": 92}
+DIRECTORIES = {"resource": 2, "security": 4, "relocation": 5}
+RESOURCE_DIRECTORY = {"NumberOfNamedEntries": 12, "FirstEntry": 16}
+ENTRY = {"Name": 0, "OffsetToData": 4}
+DATA_ENTRY = {"OffsetToData": 0, "Size": 4}
+
+
 class Image:  # a PE image's headers, and where the fields are that setup-rebrand reads or updates
     def __init__(self, data):
         self.data = data
-        self.opt = self.get(0x3C) + 24
+        self.opt = self.get(0x3C) + 24  # e_lfanew, then the signature and the COFF header
         self.dirs = self.opt + (112 if self.get(self.opt, "<H") == 0x20B else 96)
-        table = self.opt + self.get(self.opt - 4, "<H")
+        table = self.opt + self.get(self.opt - 4, "<H")  # SizeOfOptionalHeader
         self.sections = [Section(at, *struct.unpack_from("<4I", data, at + 8), self.get(at + 36))
                          for at in range(table, table + 40 * self.get(self.opt - 18, "<H"), 40)]
-        self.rsrc = next(i for i, s in enumerate(self.sections) if s.va == self.dir(2)[0])
+        self.rsrc = next(i for i, s in enumerate(self.sections) if s.va == self.dir("resource")[0])
         self.tree = self.sections[self.rsrc].rawptr
 
     def get(self, at, fmt="<I"):
         return struct.unpack_from(fmt, self.data, at)[0]
 
-    def dir(self, index):
-        return struct.unpack_from("<2I", self.data, self.dirs + 8 * index)
+    def field(self, name):  # the optional header's field
+        return self.opt + OPTIONAL[name]
+
+    def slot(self, name, size=False):  # a data directory's address, or its size
+        return self.dirs + 8 * DIRECTORIES[name] + 4 * size
+
+    def dir(self, name):
+        return struct.unpack_from("<2I", self.data, self.slot(name))
 
     def put(self, values):  # {file offset: 32-bit value}
         data = bytearray(self.data)
@@ -61,18 +78,21 @@ class Image:  # a PE image's headers, and where the fields are that setup-rebran
         for number in ids:
             entries = range(directory + 16, directory + 16 + 8 * self.get(directory + 14, "<H"), 8)
             found = next(at for at in entries if self.get(at) == number)
-            directory = self.tree + (self.get(found + 4) & 0x7FFFFFFF)
+            directory = self.tree + (self.get(found + ENTRY["OffsetToData"]) & 0x7FFFFFFF)
         return found
 
-    def block(self):  # the data entry of string 101's block: its address, then its size
-        return self.tree + self.get(self.entry(6, 7, 1028) + 4)
+    def target(self, *ids):  # where that entry's OffsetToData lies
+        return self.entry(*ids) + ENTRY["OffsetToData"]
+
+    def block(self, name="OffsetToData"):  # a field of the data entry of string 101's block
+        return self.tree + self.get(self.target(6, 7, 1028)) + DATA_ENTRY[name]
 
     def relocated(self):  # the first relocation's site
         rva = self.get(self.sections[-1].rawptr) + (self.get(self.sections[-1].rawptr + 8, "<H") & 0xFFF)
         return next(s.rawptr + rva - s.va for s in self.sections if s.va <= rva < s.va + s.raw)
 
     def checksum(self):  # of a file of even length: the sum of its 16-bit words, carries folded back in
-        data = self.put({self.opt + 64: 0})
+        data = self.put({self.field("CheckSum"): 0})
         return (sum(struct.unpack("<%dH" % (len(data) // 2), data)) - 1) % 0xFFFF + 1 + len(data)
 
 
@@ -123,32 +143,32 @@ MALFORMED = [
     (lambda i: read(TOOL), "not a PE file", True),
     (lambda i: b"MZ" + bytes(100), "no PE signature", True),
     (lambda i: i.put({0x3C: 0x7FFFFFF0}), "the PE header lies outside the file", True),
-    (lambda i: i.put({i.opt: 0x107}), "not a PE32 or PE32+", True),
-    (lambda i: i.put({i.dirs - 4: 1000}), "data directories overrun", True),
-    (lambda i: i.put({i.opt + 36: 0x2000000}), "bad alignment", True),
-    (lambda i: i.put({i.opt + 60: 0x80000400}), "SizeOfHeaders does not cover", True),  # beyond the file
-    (lambda i: i.put({i.opt + 60: 0x200}), "SizeOfHeaders does not cover", True),  # not the section table
-    (lambda i: i.put({i.opt + 60: 0x401}), "SizeOfHeaders does not cover", True),  # not in file-alignment units
-    (lambda i: i.put({i.opt + 60: i.sections[0].rawptr + 0x200}), "starts inside the headers", True),
+    (lambda i: i.put({i.field("Magic"): 0x107}), "not a PE32 or PE32+", True),
+    (lambda i: i.put({i.field("NumberOfRvaAndSizes"): 1000}), "data directories overrun", True),
+    (lambda i: i.put({i.field("FileAlignment"): 0x2000000}), "bad alignment", True),
+    (lambda i: i.put({i.field("SizeOfHeaders"): 0x80000400}), "SizeOfHeaders does not cover", True),  # beyond the file
+    (lambda i: i.put({i.field("SizeOfHeaders"): 0x200}), "SizeOfHeaders does not cover", True),  # not the section table
+    (lambda i: i.put({i.field("SizeOfHeaders"): 0x401}), "SizeOfHeaders does not cover", True),  # not in file-alignment units
+    (lambda i: i.put({i.field("SizeOfHeaders"): i.sections[0].rawptr + 0x200}), "starts inside the headers", True),
     (lambda i: i.data[:i.sections[0].header + 100], "section table lies outside", True),
     (lambda i: i.data[:i.tree + 0x100], "data of section .rsrc lies outside", True),
-    (lambda i: i.put({i.dirs + 16: 0}), "has no resources", True),
-    (lambda i: i.put({i.dirs + 16: i.dir(2)[0] + 16}), "does not start a section", True),
-    (lambda i: i.put({i.tree + 12: 0xFFFF0000}), "outside the resource section", True),
-    (lambda i: i.put({i.entry(6, 7) + 4: 0x80000000}), "loops", True),
-    (lambda i: i.put({i.entry(6, 7, 1028) + 4: i.get(i.entry(6, 7) + 4)}), "three levels", True),
-    (lambda i: i.put({i.block() + 4: 0x7FFFFFFF}), "outside the resource section", True),
-    (lambda i: i.put({i.block(): i.dir(2)[0], i.block() + 4: 0x1000}), "overlap", True),
+    (lambda i: i.put({i.slot("resource"): 0}), "has no resources", True),
+    (lambda i: i.put({i.slot("resource"): i.dir("resource")[0] + 16}), "does not start a section", True),
+    (lambda i: i.put({i.tree + RESOURCE_DIRECTORY["NumberOfNamedEntries"]: 0xFFFF0000}), "outside the resource section", True),
+    (lambda i: i.put({i.target(6, 7): 0x80000000}), "loops", True),
+    (lambda i: i.put({i.target(6, 7, 1028): i.get(i.target(6, 7))}), "three levels", True),
+    (lambda i: i.put({i.block("Size"): 0x7FFFFFFF}), "outside the resource section", True),
+    (lambda i: i.put({i.block(): i.dir("resource")[0], i.block("Size"): 0x1000}), "overlap", True),
     (lambda i: i.put({i.entry(6): 5}), "holds no package base name", True),
-    (lambda i: i.put({i.block() + 4: 8}), "truncated", True),
-    (lambda i: i.put({i.dirs + 4 * 8 + 4: 8}), "sign the result", False),
+    (lambda i: i.put({i.block("Size"): 8}), "truncated", True),
+    (lambda i: i.put({i.slot("security", size=True): 8}), "sign the result", False),
     (lambda i: i.data + b"appended", "data after its last section", False),
-    (lambda i: i.put({i.dirs + 5 * 8 + 4: 0}), "follows the resource section", False),
-    (lambda i: i.put({i.sections[-1].rawptr: i.dir(2)[0]}), "patches the resource section", False),
-    (lambda i: i.put({i.sections[-1].rawptr: i.dir(2)[0] - 2}), "patches the resource section", False),  # across
-    (lambda i: i.put({i.tree + 16: 0x80000000}), "mixes named and numbered", True),
-    (lambda i: i.put({i.relocated(): i.get(i.opt + 28) + i.dir(2)[0] + 16}), "points into the resource", False),
-    (lambda i: i.put({i.opt + 16: i.dir(2)[0]}), "entry point", False),
+    (lambda i: i.put({i.slot("relocation", size=True): 0}), "follows the resource section", False),
+    (lambda i: i.put({i.sections[-1].rawptr: i.dir("resource")[0]}), "patches the resource section", False),
+    (lambda i: i.put({i.sections[-1].rawptr: i.dir("resource")[0] - 2}), "patches the resource section", False),  # across
+    (lambda i: i.put({i.tree + RESOURCE_DIRECTORY["FirstEntry"] + ENTRY["Name"]: 0x80000000}), "mixes named and numbered", True),
+    (lambda i: i.put({i.relocated(): i.get(i.field("ImageBase")) + i.dir("resource")[0] + 16}), "points into the resource", False),
+    (lambda i: i.put({i.field("AddressOfEntryPoint"): i.dir("resource")[0]}), "entry point", False),
 ]
 
 
@@ -164,23 +184,19 @@ class Rebrand(unittest.TestCase):
         return Image(read("out.exe"))
 
     def assertSound(self, image):  # what the loader relies on, from .rsrc on
-        salign, falign, tail = image.get(image.opt + 32), image.get(image.opt + 36), image.sections[image.rsrc:]
-        ends = [(s.va, s.rawptr) for s in tail[1:]] + [(image.get(image.opt + 56), len(image.data))]
+        get = lambda name: image.get(image.field(name))
+        salign, falign, tail = get("SectionAlignment"), get("FileAlignment"), image.sections[image.rsrc:]
+        ends = [(s.va, s.rawptr) for s in tail[1:]] + [(get("SizeOfImage"), len(image.data))]
         for s, end in zip(tail, ends):  # where the next section starts, or the image and the file end
             self.assertEqual(end, (align(s.va + s.vsize, salign), s.rawptr + s.raw))
             self.assertEqual(s.raw, align(s.vsize, falign))
-        self.assertEqual((image.dir(2)[1], image.dir(5)), (tail[0].vsize, (tail[-1].va, tail[-1].vsize)))
-        self.assertEqual(image.get(image.opt + 8), sum(s.raw for s in image.sections if s.flags & 0x40))
-        self.assertEqual(image.get(image.opt + 64), image.checksum())
+        self.assertEqual((image.dir("resource")[1], image.dir("relocation")), (tail[0].vsize, (tail[-1].va, tail[-1].vsize)))
+        self.assertEqual(get("SizeOfInitializedData"), sum(s.raw for s in image.sections if s.flags & 0x40))
+        self.assertEqual(get("CheckSum"), image.checksum())
 
     def test_new_name_and_back_in_place(self):
-        # Sections aligned to 512 bytes in memory, as in small images: a longer name moves the relocations.
-        image = Image(read(EXES[0]))
-        reloc, va = image.sections[-1], align(sum(image.dir(2)), 0x200)
-        low = Image(image.put({image.opt + 32: 0x200, reloc.header + 12: va, image.dirs + 40: va,
-                               image.opt + 56: align(va + reloc.vsize, 0x200)}))
-        pathlib.Path("low.exe").write_bytes(low.put({low.opt + 64: low.checksum()}))
-        for exe in EXES + [os.path.abspath("low.exe")]:
+        # low.exe: sections aligned to 512 bytes in memory, as in small images; a longer name moves the relocations.
+        for exe in EXES + [FIXTURES + "low.exe"]:
             before, held = Image(read(exe)), show(exe)["base-name"]
             for name, options in (("", ("--allow-empty",)), (held, ()), ("Acme Widgets", ()), ("n" * 247, ())):
                 with self.subTest(exe=exe, name=name):
@@ -190,9 +206,21 @@ class Rebrand(unittest.TestCase):
                     # Back to the old name, in place: the old file, byte for byte (and so for the old name itself).
                     self.assertEqual(self.rebrand("out.exe", held).data, before.data)
         self.assertGreater(after.sections[-1].va, before.sections[-1].va, "the relocations never moved")
-        self.assertEqual(sorted(os.listdir()), ["low.exe", "out.exe"])  # and no temporary file was left
+        self.assertEqual(os.listdir(), ["out.exe"])  # and no temporary file was left
         # An empty name is one thing: the build configured empty is the build rebranded empty, byte for byte.
         self.assertEqual(self.rebrand(EXES[0], "", "--allow-empty").data, read(EMPTY))
+
+    def test_valid_inputs_written_byte_for_byte_as_frozen(self):
+        # fixtures/cases.txt: the outputs of the tool before its PE model was rebuilt.
+        for line in pathlib.Path(FIXTURES + "cases.txt").read_text("utf-8").splitlines():
+            if line.startswith("#"):
+                continue
+            expected, *args = shlex.split(line)
+            with self.subTest(expected=expected):
+                out = os.path.abspath("out.exe")
+                result = subprocess.run([TOOL, *args, "-o", out], capture_output=True, text=True, cwd=FIXTURES)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertTrue(read(out) == read(FIXTURES + expected), "differs from " + expected)
 
     def test_malformed_and_foreign_files_and_unwritable_output(self):
         os.mkdir("taken")
@@ -206,17 +234,11 @@ class Rebrand(unittest.TestCase):
 
     def test_face_and_execution_level(self):
         # Every kind of image Windows takes: the build's 4- and 8-bit bitmaps, a 32-bit one, a 256-pixel PNG.
-        subprocess.run(["convert", "-size", "256x256", "radial-gradient:red-blue", "-define",
-                        "icon:auto-resize=256,48", "big.ico"], check=True)
-        images = icon_images(read(SOURCE + "/resources/setup.ico")) + icon_images(read("big.ico"))
-        offset, body, head = 6 + 16 * len(images), b"", struct.pack("<3H", 0, 1, len(images))
-        for entry, data in images:
-            head, body = head + entry + struct.pack("<I", offset + len(body)), body + data
-        pathlib.Path("face.ico").write_bytes(head + body)
+        images = icon_images(read(FIXTURES + "face.ico"))
         face = {"company": "Acme \u00c9tudes", "product": "Acme Widgets", "description": "Acme Widgets Setup",
                 "copyright": "(C) 2026 Acme", "file-version": "2.3.0.7", "product-version": "2.3"}
         options = [arg for name, value in face.items() for arg in ("--" + name, value)]
-        self.rebrand(EXES[0], "Acme", "--icon", "face.ico", "--execution-level", "requireAdministrator", *options)
+        self.rebrand(EXES[0], "Acme", "--icon", FIXTURES + "face.ico", "--execution-level", "requireAdministrator", *options)
         shown = show("out.exe")
         self.assertEqual(shown["execution-level"], "requireAdministrator")
         self.assertEqual({name: shown[name] for name in face}, dict(face, **{"file-version": '2.3.0.7 "2.3.0.7"',
@@ -355,4 +377,5 @@ class Rebrand(unittest.TestCase):
 if __name__ == "__main__":
     TOOL, SOURCE, SETUP_EXE, EMPTY = map(os.path.abspath, sys.argv[1:5])
     EXES = [SETUP_EXE]
+    FIXTURES = SOURCE + "/tests/rebrand/fixtures/"
     unittest.main(argv=sys.argv[:1], verbosity=2)

@@ -38,9 +38,9 @@ std::vector<IconImageData> ReadIconFile(const Bytes& file)
                           " pixels, and its directory entry says " + std::to_string(width) + "x" +
                           std::to_string(height) + " (malformed)");
         std::memcpy(image.entry, &file[at], 12);
-        // Colours, reserved, planes, bits: 32 at most, as the directory knows them
-        // (a PNG image of 16-bit channels says 32 too).
-        unsigned bits = described.bits < 32 ? described.bits : 32;
+        // Colours, reserved, planes, bits. Windows decodes a PNG image to 32-bit
+        // ARGB, whatever its own depth, and icon editors write 32 for it.
+        unsigned bits = described.png ? 32 : described.bits;
         const unsigned char fields[6] = {static_cast<unsigned char>(bits < 8 ? 1u << bits : 0), 0, 1, 0,
                                          static_cast<unsigned char>(bits), 0};
         std::memcpy(image.entry + 2, fields, sizeof fields);
