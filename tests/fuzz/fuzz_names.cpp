@@ -15,15 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // What is shown is UTF-8 without controls or bidirectional overrides, is shown as it is, and leaves
     // printable ASCII alone.
-    std::u16string wide, shownWide;
-    std::string back;
     const std::string shown = toolkit::Shown(name);
-    FUZZ_CHECK(toolkit::Utf8ToUtf16(shown, shownWide) && toolkit::Shown(shown) == shown);
-    for (char16_t c : shownWide)
+    FUZZ_CHECK(toolkit::IsUtf8(shown) && toolkit::Shown(shown) == shown);
+    for (char16_t c : toolkit::Utf8ToUtf16(shown))
         FUZZ_CHECK(c >= 0x20 && c != 0x7f && !(c >= 0x202a && c <= 0x202e) && !(c >= 0x2066 && c <= 0x2069),
                    "shows U+%04x", static_cast<unsigned>(c));
     if (std::all_of(name.begin(), name.end(), [](char c) { return c >= 0x20 && c < 0x7f; })) FUZZ_CHECK(shown == name);
-    if (toolkit::Utf8ToUtf16(name, wide)) FUZZ_CHECK(toolkit::Utf16ToUtf8(wide, back) && back == name);
+    if (toolkit::IsUtf8(name)) FUZZ_CHECK(toolkit::Utf16ToUtf8(toolkit::Utf8ToUtf16(name)) == name);
 
     const std::u16string folded = media::FoldName(name), folds = media::FoldName(pattern);
     if (name.find_first_of("*?") == std::string::npos) FUZZ_CHECK(media::MatchesPattern(folded, folded));

@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string abbreviation = in.ConsumeRandomLengthString(255).c_str();
     const std::string iso = in.ConsumeRandomLengthString(255).c_str();
     const std::string base = in.ConsumeRemainingBytesAsString();
-    if (!toolkit::BaseNameProblem(base, true).empty()) return -1;  // a name the build refuses
+    if (!toolkit::IsBaseName(base, true)) return -1;  // a name the build refuses
 
     const package_rules::PackageNames<std::string> names =
         package_rules::PackageNamesForLocale(base, readable ? abbreviation.c_str() : NULL, iso.c_str());

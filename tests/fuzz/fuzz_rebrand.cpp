@@ -24,7 +24,7 @@ rebrand::Bytes Rebranded(const rebrand::Bytes& image, const rebrand::Changes& ch
         std::memset(&out[pe + 24 + 8], 0, 4);
         std::memset(&out[pe + 24 + 64], 0, 4);
         return out;
-    } catch (const rebrand::Refusal&) {
+    } catch (const toolkit::Failure&) {
         return rebrand::Bytes();
     }
 }
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
     rebrand::Bytes out = Rebranded(image, changes);
     if (out.empty()) return 0;
-    // The input's reads, then the output's: a Refusal fails.
+    // The input's reads, then the output's: a Failure fails.
     pe::Tree before = pe::ReadResources(pe::Image(image)), after = pe::ReadResources(pe::Image(out));
     std::u16string held = setup::ReadBaseName(before), now = setup::ReadBaseName(after);
     FUZZ_CHECK(toolkit::Shown(now) == changes.baseName, "reads back \"%s\"", toolkit::Shown(now).c_str());
@@ -63,8 +63,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (const auto& s : info.strings) company = company || (s.first == u"CompanyName" && s.second == u"Acme \u00c9tudes");
         FUZZ_CHECK(company);
     }
-    std::string heldName;
-    if (!toolkit::Utf16ToUtf8(held, heldName) || !toolkit::BaseNameProblem(heldName, true).empty()) return 0;
+    if (!toolkit::IsUtf16(held) || !toolkit::IsBaseName(toolkit::Utf16ToUtf8(held), true)) return 0;
+    const std::string heldName = toolkit::Utf16ToUtf8(held);
     changes.baseName = heldName;
     rebrand::Bytes back = Rebranded(out, Named(heldName));
     FUZZ_CHECK(back == Rebranded(image, changes), "\"%s\" by way of \"%s\" differs", heldName.c_str(),

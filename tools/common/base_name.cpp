@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "base_name_rules.h"
+#include "failure.h"
 
 namespace toolkit {
 namespace {
@@ -34,7 +35,7 @@ std::string ShownName(const std::string& name)
     return shown;
 }
 
-std::string Refusal(const char* message, const std::string& name)
+Failure Refused(const char* message, const std::string& name)
 {
     std::string text = message;
     Replace(text, "{what}", "--base-name");
@@ -42,20 +43,29 @@ std::string Refusal(const char* message, const std::string& name)
     Replace(text, "{allow_empty}", "--allow-empty");
     Replace(text, "{length}", std::to_string(name.size()));
     Replace(text, "{name}", ShownName(name));
-    return text;
+    return Failure(text);
 }
 
 }  // namespace
 
-std::string BaseNameProblem(const std::string& name, bool allowEmpty)
+void CheckBaseName(const std::string& name, bool allowEmpty)
 {
-    if (name.empty()) return allowEmpty ? std::string() : Refusal(rules::kEmptyMessage, name);
-    if (name.find_first_of(rules::kForbidden) != std::string::npos) return Refusal(rules::kForbiddenMessage, name);
+    if (name.empty() && !allowEmpty) throw Refused(rules::kEmptyMessage, name);
+    if (name.find_first_of(rules::kForbidden) != std::string::npos) throw Refused(rules::kForbiddenMessage, name);
     for (size_t i = 0; i < name.size(); ++i)
-        if (!Printable(static_cast<unsigned char>(name[i]))) return Refusal(rules::kAsciiMessage, name);
+        if (!Printable(static_cast<unsigned char>(name[i]))) throw Refused(rules::kAsciiMessage, name);
     // Printable ASCII from here on: a byte is a character.
-    if (name.size() > rules::kMaxLength) return Refusal(rules::kLengthMessage, name);
-    return std::string();
+    if (name.size() > rules::kMaxLength) throw Refused(rules::kLengthMessage, name);
+}
+
+bool IsBaseName(const std::string& name, bool allowEmpty)
+{
+    try {
+        CheckBaseName(name, allowEmpty);
+        return true;
+    } catch (const Failure&) {
+        return false;
+    }
 }
 
 }  // namespace toolkit

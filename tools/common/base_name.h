@@ -6,10 +6,11 @@
 
 namespace toolkit {
 
-// Why name cannot be the base name, in the words CMake uses for
-// SETUP_PACKAGE_BASE_NAME, or "" if it can. An empty name passes only with
-// allowEmpty.
-std::string BaseNameProblem(const std::string& name, bool allowEmpty);
+// Failure, in the words CMake uses for SETUP_PACKAGE_BASE_NAME, where name
+// cannot be the base name. An empty name passes only with allowEmpty.
+void CheckBaseName(const std::string& name, bool allowEmpty);
+// Whether it can.
+bool IsBaseName(const std::string& name, bool allowEmpty);
 
 }  // namespace toolkit
 

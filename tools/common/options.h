@@ -20,10 +20,10 @@ struct Options {
     const std::string& Value(const std::string& option) const;
 };
 
-// Parses args against the flags and the options that take a value. Returns
-// "" or what is wrong with the command line, for a message.
-std::string ParseOptions(const std::vector<std::string>& args, const std::set<std::string>& flags,
-                         const std::set<std::string>& valued, Options& options);
+// Parses args against the flags and the options that take a value; Failure
+// says what is wrong with the command line.
+Options ParseOptions(const std::vector<std::string>& args, const std::set<std::string>& flags,
+                     const std::set<std::string>& valued);
 
 }  // namespace toolkit
 

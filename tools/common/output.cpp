@@ -1,26 +1,25 @@
 #include "output.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <random>
 
 #include "text.h"
 
 namespace toolkit {
 
-std::string ReplaceFile(const std::string& output, const Bytes& data, const std::string& permissionsFrom)
+void ReplaceFile(const std::string& output, const Bytes& data, const std::string& permissionsFrom)
 {
-    const std::string target = ResolveLinks(output);
-    std::string error;
-    switch (KindOf(target, error)) {
+    const std::string target = ResolveLinks(output), writing = "cannot write " + Shown(output);
+    switch (Concerning(writing, [&] { return KindOf(target); })) {
     case kNoFile:
     case kRegularFile:
         break;
     case kDirectory:
-        return "cannot write " + Shown(output) + ": it is a directory; name a file";
+        throw Failure(writing + ": it is a directory; name a file");
     case kOtherFile:
-        return "cannot write " + Shown(output) + ": it is not a regular file (a device, a FIFO or a socket)";
-    case kUnknownKind:
-        return "cannot write " + Shown(output) + ": " + error;
+        throw Failure(writing + ": it is not a regular file (a device, a FIFO or a socket)");
     }
 
     unsigned permissions = 0;
@@ -28,21 +27,24 @@ std::string ReplaceFile(const std::string& output, const Bytes& data, const std:
 
     std::random_device random;
     std::string temp;
-    bool taken = true;
-    for (int attempt = 0; taken && attempt < 20; ++attempt) {
+    bool created = false;
+    for (int attempt = 0; !created && attempt < 20; ++attempt) {
         char suffix[32];
         std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random()));
         temp = target + suffix;
-        error = CreateNewFile(temp, data, taken);
+        created = Concerning("cannot create a temporary file beside " + Shown(output),
+                             [&] { return CreateNewFile(temp, data); });
     }
-    if (!error.empty()) return "cannot create a temporary file beside " + Shown(output) + ": " + error;
-    error = RenameOver(temp, target);
-    if (!error.empty()) {
+    if (!created) throw Failure("cannot create a temporary file beside " + Shown(output) + ": " + std::strerror(EEXIST));
+    try {
+        RenameOver(temp, target);
+    } catch (const Failure& failure) {
         RemoveFile(temp);
-        return "cannot write " + Shown(output) + ": " + error;
+        throw Failure(writing + ": " + failure.what());
     }
-    error = copyPermissions ? SetPermissions(target, permissions) : "";
-    return error.empty() ? "" : "wrote " + Shown(output) + ", but cannot give it the input's permissions: " + error;
+    if (copyPermissions)
+        Concerning("wrote " + Shown(output) + ", but cannot give it the input's permissions",
+                   [&] { SetPermissions(target, permissions); });
 }
 
 }  // namespace toolkit

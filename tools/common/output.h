@@ -14,8 +14,8 @@ namespace toolkit {
 // leaves what was there as it was, and nothing else behind; the new file gets
 // the permissions of permissionsFrom only once it is complete. Anything else
 // that output names (a directory, a device, a FIFO) is refused and left alone.
-// Returns "" when it worked, else why not, for a message.
-std::string ReplaceFile(const std::string& output, const Bytes& data, const std::string& permissionsFrom);
+// A Failure names output and says why.
+void ReplaceFile(const std::string& output, const Bytes& data, const std::string& permissionsFrom);
 
 }  // namespace toolkit
 

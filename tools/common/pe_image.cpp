@@ -9,7 +9,7 @@ namespace {
 void Need(const Bytes& file, uint64_t at, uint64_t size, const std::string& what)
 {
     if (at > file.size() || size > file.size() - at)
-        throw Refusal(what + " lies outside the file (truncated or malformed)");
+        throw Failure(what + " lies outside the file (truncated or malformed)");
 }
 
 bool PowerOfTwo(uint32_t v) { return v && !(v & (v - 1)); }
@@ -27,16 +27,16 @@ private:
     void Take(uint64_t offset, uint64_t size, const char* what)
     {
         if (offset > section_.Readable() || size > section_.Readable() - offset)
-            throw Refusal(std::string("a resource ") + what + " lies outside the resource section (malformed)");
+            throw Failure(std::string("a resource ") + what + " lies outside the resource section (malformed)");
         used_ += size;
         if (used_ > section_.Readable())
-            throw Refusal("the resource tree is larger than its section: its parts overlap (malformed)");
+            throw Failure("the resource tree is larger than its section: its parts overlap (malformed)");
     }
     uint64_t At(uint64_t offset) const { return section_.rawOffset + offset; }
 
     size_t ReadDirectory(uint32_t offset, int level)
     {
-        if (!seen_.insert(offset).second) throw Refusal("the resource tree loops or shares a directory (malformed)");
+        if (!seen_.insert(offset).second) throw Failure("the resource tree loops or shares a directory (malformed)");
         Take(offset, 16, "directory");
         uint32_t named = Get16(f_, At(offset) + 12), count = named + Get16(f_, At(offset) + 14);
         Take(offset + 16ull, 8ull * count, "directory");
@@ -50,7 +50,7 @@ private:
             e.name = Get32(f_, at);
             uint32_t target = Get32(f_, at + 4);
             if (((e.name & kNamed) != 0) != (k < named))
-                throw Refusal("a resource directory mixes named and numbered entries (malformed)");
+                throw Failure("a resource directory mixes named and numbered entries (malformed)");
             if (e.name & kNamed) {
                 uint32_t label = e.name & ~kNamed;
                 Take(label, 2, "name");
@@ -60,7 +60,7 @@ private:
                 e.name = kNamed;
             }
             if ((level < 2) != ((target & kNamed) != 0))
-                throw Refusal("the resource tree is not three levels deep: type, name, language (malformed)");
+                throw Failure("the resource tree is not three levels deep: type, name, language (malformed)");
             e.leaf = level == 2;
             e.child = e.leaf ? ReadLeaf(target) : ReadDirectory(target & ~kNamed, level + 1);
             tree_.dirs[index].entries.push_back(e);
@@ -72,7 +72,7 @@ private:
     {
         Take(offset, 16, "data entry");
         uint32_t rva = Get32(f_, At(offset)), size = Get32(f_, At(offset) + 4);
-        if (rva < section_.va) throw Refusal("resource data lies outside the resource section (malformed)");
+        if (rva < section_.va) throw Failure("resource data lies outside the resource section (malformed)");
         Take(rva - section_.va, size, "data block");
         Leaf leaf;
         leaf.data.assign(f_.begin() + At(rva - section_.va), f_.begin() + At(rva - section_.va) + size);
@@ -93,37 +93,37 @@ private:
 
 Image::Image(const Bytes& f) : file(f)
 {
-    if (f.size() < 64 || f[0] != 'M' || f[1] != 'Z') throw Refusal("not a PE file (no MZ header)");
+    if (f.size() < 64 || f[0] != 'M' || f[1] != 'Z') throw Failure("not a PE file (no MZ header)");
     uint32_t pe = Get32(f, 0x3c);
     Need(f, pe, 24, "the PE header");
-    if (std::memcmp(&f[pe], "PE\0\0", 4) != 0) throw Refusal("not a PE file (no PE signature)");
+    if (std::memcmp(&f[pe], "PE\0\0", 4) != 0) throw Failure("not a PE file (no PE signature)");
     // The COFF header: NumberOfSections, then SizeOfOptionalHeader.
     uint32_t count = Get16(f, pe + 6), optSize = Get16(f, pe + 20);
     uint64_t opt = pe + 24;
     Need(f, opt, optSize, "the optional header");
     uint32_t magic = optSize >= 2 ? Get16(f, opt) : 0;
-    if (magic != 0x10b && magic != 0x20b) throw Refusal("not a PE32 or PE32+ image (optional header magic)");
+    if (magic != 0x10b && magic != 0x20b) throw Failure("not a PE32 or PE32+ image (optional header magic)");
     plus = magic == 0x20b;
     uint32_t fixed = plus ? 112 : 96;  // where the data directories start
-    if (optSize < fixed) throw Refusal("the optional header is too short (malformed)");
+    if (optSize < fixed) throw Failure("the optional header is too short (malformed)");
     optional = OptionalHeader{{opt + 8, 4},  {opt + 16, 4}, plus ? Field{opt + 24, 8} : Field{opt + 28, 4},
                               {opt + 32, 4}, {opt + 36, 4}, {opt + 56, 4}, {opt + 60, 4}, {opt + 64, 4},
                               {opt + fixed - 4, 4}};
     dirCount = static_cast<uint32_t>(optional.numberOfRvaAndSizes.Get(f));
-    if (dirCount > (optSize - fixed) / 8) throw Refusal("the data directories overrun the optional header (malformed)");
+    if (dirCount > (optSize - fixed) / 8) throw Failure("the data directories overrun the optional header (malformed)");
     dirs_ = opt + fixed;
     sectionAlignment = static_cast<uint32_t>(optional.sectionAlignment.Get(f));
     fileAlignment = static_cast<uint32_t>(optional.fileAlignment.Get(f));
     if (!PowerOfTwo(sectionAlignment) || !PowerOfTwo(fileAlignment) || fileAlignment > 0x10000 ||
         fileAlignment > sectionAlignment)
-        throw Refusal("bad alignment: powers of two, the file's at most 64 KiB and the section's (malformed)");
+        throw Failure("bad alignment: powers of two, the file's at most 64 KiB and the section's (malformed)");
     uint64_t table = opt + optSize;
     Need(f, table, 40ull * count, "the section table");
     headersEnd = table + 40ull * count;
     // The loader maps this much of the file as the headers.
     uint64_t sizeOfHeaders = optional.sizeOfHeaders.Get(f);
     if (sizeOfHeaders < headersEnd || sizeOfHeaders % fileAlignment || sizeOfHeaders > f.size())
-        throw Refusal("SizeOfHeaders does not cover the headers alone, in whole file-alignment units (malformed)");
+        throw Failure("SizeOfHeaders does not cover the headers alone, in whole file-alignment units (malformed)");
     for (uint32_t i = 0; i < count; ++i) {
         Section s;
         uint64_t entry = table + 40ull * i;  // the name's 8 bytes first
@@ -139,21 +139,21 @@ Image::Image(const Bytes& f) : file(f)
         s.flags = static_cast<uint32_t>(s.header.characteristics.Get(f));
         if (s.rawSize) Need(f, s.rawOffset, s.rawSize, "the data of section " + s.name);
         if (s.rawSize && s.rawOffset < sizeOfHeaders)
-            throw Refusal("section " + s.name + " starts inside the headers (SizeOfHeaders; malformed)");
+            throw Failure("section " + s.name + " starts inside the headers (SizeOfHeaders; malformed)");
         sections.push_back(s);
     }
     uint32_t rva = DirRva(kResourceDir);
-    if (!rva) throw Refusal("has no resources: not a Setup.exe of this project");
+    if (!rva) throw Failure("has no resources: not a Setup.exe of this project");
     for (rsrc = 0; rsrc < count && sections[rsrc].va != rva; ++rsrc) {
     }
-    if (rsrc == count) throw Refusal("the resource directory does not start a section (malformed)");
+    if (rsrc == count) throw Failure("the resource directory does not start a section (malformed)");
 }
 
 uint64_t Image::Map(uint64_t rva, uint64_t size, const char* what) const
 {
     for (size_t i = 0; i < sections.size(); ++i)
         if (sections[i].Holds(rva, size)) return sections[i].rawOffset + (rva - sections[i].va);
-    throw Refusal(std::string(what) + " lies outside the sections' data (malformed)");
+    throw Failure(std::string(what) + " lies outside the sections' data (malformed)");
 }
 
 std::vector<DebugEntry> Image::DebugEntries() const
@@ -177,7 +177,7 @@ std::vector<RelocationBlock> Image::RelocationBlocks() const
     for (uint64_t block = 0; block + 8 <= size;) {
         uint32_t length = Get32(file, table + block + 4);
         if (length < 8 || length % 2 || length > size - block)
-            throw Refusal("a base relocation block has a bad size (malformed)");
+            throw Failure("a base relocation block has a bad size (malformed)");
         RelocationBlock read = {Get32(file, table + block), {}};
         for (uint64_t at = table + block + 8; at < table + block + length; at += 2) read.entries.push_back(Get16(file, at));
         blocks.push_back(read);

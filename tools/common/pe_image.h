@@ -5,9 +5,10 @@
 #define TOOLKIT_PE_IMAGE_H
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "failure.h"
 
 namespace pe {
 
@@ -16,11 +17,7 @@ typedef std::vector<unsigned char> Bytes;
 // Files the tools read are at most this long: far above any launcher.
 const size_t kLargestImage = 64u << 20;
 
-// Why a file cannot be read or rebranded, in words for the user.
-class Refusal : public std::runtime_error {
-public:
-    explicit Refusal(const std::string& why) : std::runtime_error(why) {}
-};
+using toolkit::Failure;
 
 // Little-endian fields; the caller has checked that they lie in the bytes.
 inline uint16_t Get16(const Bytes& b, uint64_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
@@ -95,7 +92,7 @@ struct Section {
 
 // The headers of a PE32 or PE32+ image with a resource section.
 struct Image {
-    explicit Image(const Bytes& file);  // throws Refusal
+    explicit Image(const Bytes& file);  // throws Failure
 
     const Bytes& file;
     OptionalHeader optional;
@@ -112,7 +109,7 @@ struct Image {
     // File offset of size bytes at rva, all in one section's data.
     uint64_t Map(uint64_t rva, uint64_t size, const char* what) const;
     // The debug directory's entries, and the base relocations' blocks, each
-    // checked to lie in the sections' data; Refusal where they do not.
+    // checked to lie in the sections' data; Failure where they do not.
     std::vector<DebugEntry> DebugEntries() const;
     std::vector<RelocationBlock> RelocationBlocks() const;
 
@@ -147,7 +144,7 @@ struct Tree {
     const Leaf* Find(uint32_t type, uint32_t id, uint32_t language) const;
 };
 
-// Reads the resource section's tree; throws Refusal for a tree that is not
+// Reads the resource section's tree; throws Failure for a tree that is not
 // three levels deep, loops, overlaps itself or leaves its section.
 Tree ReadResources(const Image& image);
 

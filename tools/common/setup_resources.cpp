@@ -13,7 +13,7 @@ namespace {
 using pe::Bytes;
 using pe::Get16;
 using pe::Get32;
-using pe::Refusal;
+using pe::Failure;
 
 const char kNotOurs[] = "holds no package base name (string 101 in language 0x0404): not a Setup.exe of this project";
 
@@ -30,21 +30,21 @@ size_t Align4(size_t at) { return (at + 3) & ~static_cast<size_t>(3); }
 // limit; children follow the value, each on a 4-byte boundary.
 VersionNode ParseNode(const Bytes& data, size_t at, size_t limit, int depth)
 {
-    if (depth > 4) throw Refusal("the version block nests too deep (malformed)");
-    if (limit - at < 6) throw Refusal("the version block is truncated (malformed)");
+    if (depth > 4) throw Failure("the version block nests too deep (malformed)");
+    if (limit - at < 6) throw Failure("the version block is truncated (malformed)");
     size_t length = Get16(data, at), valueLength = Get16(data, at + 2);
-    if (length < 6 || length > limit - at) throw Refusal("a version block entry overruns its parent (malformed)");
+    if (length < 6 || length > limit - at) throw Failure("a version block entry overruns its parent (malformed)");
     size_t end = at + length;
     VersionNode node;
     node.type = Get16(data, at + 4);
-    if (node.type > 1) throw Refusal("a version block entry is neither text nor binary (malformed)");
+    if (node.type > 1) throw Failure("a version block entry is neither text nor binary (malformed)");
     size_t key = at + 6;
     while (key + 2 <= end && Get16(data, key) != 0) key += 2;
-    if (key + 2 > end) throw Refusal("a version block key is not terminated (malformed)");
+    if (key + 2 > end) throw Failure("a version block key is not terminated (malformed)");
     node.key = Utf16(data, at + 6, (key - at - 6) / 2);
     size_t value = Align4(key + 2), valueBytes = node.type == 1 ? 2 * valueLength : valueLength;
     if (valueBytes > 0 && (value > end || valueBytes > end - value))
-        throw Refusal("a version block value overruns its entry (malformed)");
+        throw Failure("a version block value overruns its entry (malformed)");
     node.value.assign(data.begin() + (valueBytes ? value : at), data.begin() + (valueBytes ? value + valueBytes : at));
     for (size_t child = Align4(value + valueBytes); child < end; child = Align4(child + Get16(data, child)))
         node.children.push_back(ParseNode(data, child, end, depth + 1));
@@ -71,7 +71,7 @@ void LocateBaseName(const Bytes& block, size_t& begin, size_t& end)
     for (uint32_t i = 0; i <= kBaseNameId % 16; ++i) {
         begin = end;
         if (block.size() < begin + 2 || block.size() - begin - 2 < 2u * Get16(block, begin))
-            throw Refusal("the string table block of string 101 is truncated (malformed)");
+            throw Failure("the string table block of string 101 is truncated (malformed)");
         end = begin + 2 + 2u * Get16(block, begin);
     }
 }
@@ -79,7 +79,7 @@ void LocateBaseName(const Bytes& block, size_t& begin, size_t& end)
 std::u16string ReadBaseName(const pe::Tree& tree)
 {
     const pe::Leaf* block = tree.Find(kStringType, kBaseNameBlock, kLanguage);
-    if (!block) throw Refusal(kNotOurs);
+    if (!block) throw Failure(kNotOurs);
     size_t begin, end;
     LocateBaseName(block->data, begin, end);
     return Utf16(block->data, begin + 2, (end - begin - 2) / 2);
@@ -90,14 +90,14 @@ void LocateExecutionLevel(const Bytes& manifest, size_t& begin, size_t& end)
     size_t element = Find(manifest, "<requestedExecutionLevel", 0);
     size_t close = Find(manifest, ">", element);
     size_t attribute = Find(manifest, " level=", element);
-    if (attribute >= close) throw Refusal("the application manifest names no execution level");
+    if (attribute >= close) throw Failure("the application manifest names no execution level");
     begin = attribute + 7;
     char quote = begin < close ? static_cast<char>(manifest[begin]) : 0;
-    if (quote != '"' && quote != '\'') throw Refusal("the application manifest's execution level is not quoted");
+    if (quote != '"' && quote != '\'') throw Failure("the application manifest's execution level is not quoted");
     ++begin;
     for (end = begin; end < close && manifest[end] != quote; ++end) {
     }
-    if (end >= close) throw Refusal("the application manifest's execution level is not quoted");
+    if (end >= close) throw Failure("the application manifest's execution level is not quoted");
 }
 
 std::string ReadExecutionLevel(const pe::Tree& tree)
@@ -169,21 +169,21 @@ IconImage DescribePng(const Bytes& data, const std::string& what)
     std::string compressed;
     for (size_t at = 8; !end;) {
         if (data.size() - at < 12 || Big32(data, at) > data.size() - at - 12)
-            throw Refusal(malformed + "cut short (truncated)");
+            throw Failure(malformed + "cut short (truncated)");
         uint32_t length = Big32(data, at);
         std::string name(data.begin() + at + 4, data.begin() + at + 8);
         for (char c : name)
             if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')))
-                throw Refusal(malformed + "with a chunk type that is no four letters (malformed)");
+                throw Failure(malformed + "with a chunk type that is no four letters (malformed)");
         if (crc32(0, &data[at + 4], 4 + length) != Big32(data, at + 8 + length))
-            throw Refusal(malformed + "whose " + toolkit::Shown(name) + " chunk fails its CRC (malformed)");
+            throw Failure(malformed + "whose " + toolkit::Shown(name) + " chunk fails its CRC (malformed)");
         const unsigned char* body = &data[at + 8];
-        if ((image.width == 0) != (name == "IHDR")) throw Refusal(malformed + "without one IHDR chunk first (malformed)");
+        if ((image.width == 0) != (name == "IHDR")) throw Failure(malformed + "without one IHDR chunk first (malformed)");
         if (name == "IHDR") {
             static const unsigned kChannels[] = {1, 0, 3, 1, 2, 0, 4};
             // The bit depths each colour type allows, bit n for depth n.
             static const unsigned kDepths[] = {0x10116, 0, 0x10100, 0x116, 0x10100, 0, 0x10100};
-            if (length != 13) throw Refusal(malformed + "with a bad IHDR chunk (malformed)");
+            if (length != 13) throw Failure(malformed + "with a bad IHDR chunk (malformed)");
             image.width = Big32(data, at + 8);
             image.height = Big32(data, at + 12);
             depth = body[8];
@@ -191,32 +191,32 @@ IconImage DescribePng(const Bytes& data, const std::string& what)
             interlaced = body[12] == 1;
             if (image.width == 0 || image.height == 0 || type > 6 || !kChannels[type] || depth > 16 ||
                 !(kDepths[type] >> depth & 1) || body[10] != 0 || body[11] != 0 || body[12] > 1)
-                throw Refusal(malformed + "with a bad IHDR chunk (malformed)");
+                throw Failure(malformed + "with a bad IHDR chunk (malformed)");
             image.bits = depth * kChannels[type];
         } else if (name == "PLTE") {
             // Up to 2^depth colours of three bytes, once, before the image data.
             unsigned most = type == 3 ? 1u << depth : 256;
             if (palette || imageData || length == 0 || length % 3 || length / 3 > most)
-                throw Refusal(malformed + "with a bad palette (PLTE; malformed)");
+                throw Failure(malformed + "with a bad palette (PLTE; malformed)");
             palette = true;
         } else if (name == "IDAT") {
-            if (dataEnded) throw Refusal(malformed + "whose IDAT chunks are not together (malformed)");
+            if (dataEnded) throw Failure(malformed + "whose IDAT chunks are not together (malformed)");
             imageData = true;
             compressed.append(body, body + length);
         } else if (name == "IEND") {
             end = true;
         } else if (!(name[0] & 0x20)) {  // an upper-case first letter: a decoder must know the chunk
-            throw Refusal(malformed + "with a critical chunk " + toolkit::Shown(name) + " no decoder knows (malformed)");
+            throw Failure(malformed + "with a critical chunk " + toolkit::Shown(name) + " no decoder knows (malformed)");
         }
         dataEnded = imageData && name != "IDAT";
         at += 12ull + length;
     }
-    if (!imageData) throw Refusal(malformed + "without image data (IDAT; malformed)");
-    if (type == 3 && !palette) throw Refusal(malformed + "without the palette its colour type needs (malformed)");
+    if (!imageData) throw Failure(malformed + "without image data (IDAT; malformed)");
+    if (type == 3 && !palette) throw Failure(malformed + "without the palette its colour type needs (malformed)");
     if (image.width > 256 || image.height > 256)
-        throw Refusal(what + " is larger than 256 pixels, which an icon directory cannot describe");
+        throw Failure(what + " is larger than 256 pixels, which an icon directory cannot describe");
     if (!InflatesToRows(compressed, PngRows(image.width, image.height, image.bits, interlaced)))
-        throw Refusal(malformed + "whose data does not inflate to its rows (malformed)");
+        throw Failure(malformed + "whose data does not inflate to its rows (malformed)");
     return image;
 }
 
@@ -227,18 +227,18 @@ IconImage DescribeIconImage(const Bytes& data, const std::string& what)
     static const unsigned char kPng[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     if (data.size() >= 8 && std::memcmp(data.data(), kPng, 8) == 0) return DescribePng(data, what);
     // A BITMAPINFOHEADER; the height counts the colour bitmap and the mask.
-    if (data.size() < 40 || Get32(data, 0) != 40) throw Refusal(what + " is neither a bitmap nor a PNG image (malformed)");
+    if (data.size() < 40 || Get32(data, 0) != 40) throw Failure(what + " is neither a bitmap nor a PNG image (malformed)");
     uint32_t width = Get32(data, 4), height = Get32(data, 8), planes = Get16(data, 12), bits = Get16(data, 14);
     uint32_t colours = Get32(data, 32);
-    if (width > 256) throw Refusal(what + " is larger than 256 pixels, which an icon directory cannot describe");
+    if (width > 256) throw Failure(what + " is larger than 256 pixels, which an icon directory cannot describe");
     if (width == 0 || height != 2 * width || planes != 1 ||
         (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) ||
         (bits <= 8 && colours > (1u << bits)) || (bits > 8 && colours > 256))
-        throw Refusal(what + " has a bad bitmap header (malformed)");
+        throw Failure(what + " has a bad bitmap header (malformed)");
     uint64_t palette = 4ull * (colours ? colours : bits <= 8 ? 1u << bits : 0);
     uint64_t colourRow = (static_cast<uint64_t>(width) * bits + 31) / 32 * 4, maskRow = (width + 31) / 32 * 4;
     if (data.size() < 40 + palette + (colourRow + maskRow) * width)
-        throw Refusal(what + " is shorter than its bitmap (truncated)");
+        throw Failure(what + " is shorter than its bitmap (truncated)");
     IconImage image = {width, width, bits, false};
     return image;
 }
@@ -246,7 +246,7 @@ IconImage DescribeIconImage(const Bytes& data, const std::string& what)
 std::vector<uint32_t> IconGroupIds(const Bytes& group)
 {
     if (group.size() < 6 || group.size() < 6 + 14ull * Get16(group, 4))
-        throw Refusal("icon group 128 is truncated (malformed)");
+        throw Failure("icon group 128 is truncated (malformed)");
     std::vector<uint32_t> ids;
     for (uint32_t i = 0; i < Get16(group, 4); ++i) ids.push_back(Get16(group, 6 + 14 * i + 12));
     return ids;
@@ -259,7 +259,7 @@ std::vector<IconImage> ReadIcons(const pe::Tree& tree)
     if (!group) return images;
     for (uint32_t id : IconGroupIds(group->data)) {
         const pe::Leaf* icon = tree.Find(kIconType, id, kLanguage);
-        if (!icon) throw Refusal("icon group 128 names icon " + std::to_string(id) + ", which is missing (malformed)");
+        if (!icon) throw Failure("icon group 128 names icon " + std::to_string(id) + ", which is missing (malformed)");
         images.push_back(DescribeIconImage(icon->data, "icon " + std::to_string(id)));
     }
     return images;
@@ -285,7 +285,7 @@ VersionInfo ReadVersionInfo(const VersionNode& root)
 {
     const Bytes& fixed = root.value;
     if (root.key != u"VS_VERSION_INFO" || fixed.size() < 52 || Get32(fixed, 0) != 0xfeef04bd)
-        throw Refusal("the version block has no fixed file information (malformed)");
+        throw Failure("the version block has no fixed file information (malformed)");
     VersionInfo info;
     for (int i = 0; i < 4; ++i) {
         info.fileVersion[i] = VersionWord(fixed, 8, i);

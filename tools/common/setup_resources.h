@@ -19,14 +19,14 @@ const uint32_t kBaseNameId = IDS_PACKAGE_BASE_NAME, kIconGroupId = IDI_SETUP, kV
 // String 101 is the sixth of block 7, which holds strings 96 to 111.
 const uint32_t kBaseNameBlock = kBaseNameId / 16 + 1;
 
-// The package base name, as its UTF-16 code units; throws Refusal for an
+// The package base name, as its UTF-16 code units; throws Failure for an
 // executable without it, which is not a Setup.exe of this project.
 std::u16string ReadBaseName(const pe::Tree& tree);
 // Where string 101 (its length, then its characters) lies in its block.
 void LocateBaseName(const pe::Bytes& block, size_t& begin, size_t& end);
 
 // The run level the manifest asks for (asInvoker, requireAdministrator ...),
-// "" when there is no manifest. Throws Refusal for a manifest without one.
+// "" when there is no manifest. Throws Failure for a manifest without one.
 std::string ReadExecutionLevel(const pe::Tree& tree);
 // Where the value of requestedExecutionLevel's level attribute lies.
 void LocateExecutionLevel(const pe::Bytes& manifest, size_t& begin, size_t& end);
@@ -36,13 +36,13 @@ struct IconImage {
     unsigned width, height, bits;
     bool png;
 };
-// The icon ids an icon group names, in its order; throws Refusal for a
+// The icon ids an icon group names, in its order; throws Failure for a
 // truncated group.
 std::vector<uint32_t> IconGroupIds(const pe::Bytes& group);
 // The images of icon group 128, in the group's order.
 std::vector<IconImage> ReadIcons(const pe::Tree& tree);
 // An image's own description of itself (a DIB header or PNG's IHDR); throws
-// Refusal for data that is neither.
+// Failure for data that is neither.
 IconImage DescribeIconImage(const pe::Bytes& data, const std::string& what);
 
 // The version block: a tree of nodes, each a key, a value and children.
@@ -52,7 +52,7 @@ struct VersionNode {
     pe::Bytes value;
     std::vector<VersionNode> children;
 };
-VersionNode ParseVersion(const pe::Bytes& data);  // throws Refusal
+VersionNode ParseVersion(const pe::Bytes& data);  // throws Failure
 const pe::Bytes* FindVersionBlock(const pe::Tree& tree);
 
 // The fixed part's file and product versions, and the string table's strings.
@@ -60,7 +60,7 @@ struct VersionInfo {
     uint16_t fileVersion[4], productVersion[4];
     std::vector<std::pair<std::u16string, std::u16string> > strings;  // in the block's order
 };
-VersionInfo ReadVersionInfo(const VersionNode& root);  // throws Refusal
+VersionInfo ReadVersionInfo(const VersionNode& root);  // throws Failure
 // The string table node the tools read and set (the first, 040404B0 as built).
 const VersionNode* StringTable(const VersionNode& root);
 

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "failure.h"
+
 namespace toolkit {
 
 typedef std::vector<unsigned char> Bytes;
@@ -23,33 +25,36 @@ void PrintError(const std::string& text);
 // Whether everything printed to standard output reached it.
 bool OutputWritten();
 
-enum FileKind { kNoFile, kRegularFile, kDirectory, kOtherFile, kUnknownKind };
+// The functions below throw Failure, with the system's words for why, where
+// the system refuses them.
+
+enum FileKind { kNoFile, kRegularFile, kDirectory, kOtherFile };
 // What path names, symbolic links followed: nothing, a regular file, a
-// directory, anything else (a device, a FIFO, a socket), or, with why in
-// error, what cannot be told (a folder on the way is a file, or unreadable).
-FileKind KindOf(const std::string& path, std::string& error);
+// directory, or anything else (a device, a FIFO, a socket). Fails where that
+// cannot be told (a folder on the way is a file, or unreadable).
+FileKind KindOf(const std::string& path);
 
 // The file a write to path reaches: path itself, or the last name its
 // symbolic links lead to (which need not exist yet).
 std::string ResolveLinks(const std::string& path);
 
-// Each returns "" when it worked, else why not, in the system's words.
-// ReadFile reads a regular file of at most limit bytes, and refuses anything
-// else without waiting on it (a FIFO, a device).
-std::string ReadFile(const std::string& path, size_t limit, Bytes& data);
+// A regular file of at most limit bytes; anything else is refused without
+// waiting on it (a FIFO, a device).
+Bytes ReadFile(const std::string& path, size_t limit);
 // What ReadFile says of a file that is too large, or is no regular file.
 inline std::string LargerThan(size_t limit) { return "is larger than " + std::to_string(limit >> 20) + " MiB"; }
 inline std::string NotARegularFile() { return "is not a regular file"; }
-// Creates path, which must not exist yet, and writes data to it. Sets taken
-// when something of that name is already there.
-std::string CreateNewFile(const std::string& path, const Bytes& data, bool& taken);
+// Creates path, which must not exist yet, and writes data to it; false, with
+// nothing done, when something of that name is already there.
+bool CreateNewFile(const std::string& path, const Bytes& data);
 // Renames from to to, replacing a file that is there.
-std::string RenameOver(const std::string& from, const std::string& to);
-std::string RemoveFile(const std::string& path);
+void RenameOver(const std::string& from, const std::string& to);
+// Removes a file if it can, as a clean-up: whether it went.
+bool RemoveFile(const std::string& path);
 // The access permissions of a regular file (on Windows, whether it is
 // read-only); false for anything else.
 bool PermissionsOf(const std::string& path, unsigned& permissions);
-std::string SetPermissions(const std::string& path, unsigned permissions);
+void SetPermissions(const std::string& path, unsigned permissions);
 
 struct FolderEntry {
     std::string name;
@@ -57,7 +62,7 @@ struct FolderEntry {
     bool broken;  // a symbolic link to nothing, or in a loop: Wine lists no such entry
 };
 // The entries of a folder, without "." and "..", in no particular order.
-std::string ListFolder(const std::string& path, std::vector<FolderEntry>& entries);
+std::vector<FolderEntry> ListFolder(const std::string& path);
 
 // The folder part of path, for a file to be written beside it ("" for none).
 std::string FolderOf(const std::string& path);

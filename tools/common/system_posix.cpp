@@ -13,7 +13,25 @@
 namespace toolkit {
 namespace {
 
-std::string Error() { return std::strerror(errno); }
+[[noreturn]] void Fail(int error = errno) { throw Failure(std::strerror(error)); }
+
+// A file descriptor, closed when it goes out of scope.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() { Close(); }
+    Descriptor(const Descriptor&) = delete;
+    int Get() const { return fd_; }
+    int Close()
+    {
+        int result = fd_ < 0 ? 0 : close(fd_);
+        fd_ = -1;
+        return result;
+    }
+
+private:
+    int fd_;
+};
 
 bool g_outputFailed = false;
 
@@ -28,12 +46,12 @@ void Print(const std::string& text) { WriteTo(stdout, text); }
 void PrintError(const std::string& text) { WriteTo(stderr, text); }
 bool OutputWritten() { return std::fflush(stdout) == 0 && !g_outputFailed && !std::ferror(stdout); }
 
-FileKind KindOf(const std::string& path, std::string& error)
+FileKind KindOf(const std::string& path)
 {
     struct stat st;
     if (stat(path.c_str(), &st) != 0) {
-        error = Error();
-        return errno == ENOENT ? kNoFile : kUnknownKind;
+        if (errno == ENOENT) return kNoFile;
+        Fail();
     }
     return S_ISREG(st.st_mode) ? kRegularFile : S_ISDIR(st.st_mode) ? kDirectory : kOtherFile;
 }
@@ -53,55 +71,51 @@ std::string ResolveLinks(const std::string& path)
     return resolved;
 }
 
-std::string ReadFile(const std::string& path, size_t limit, Bytes& data)
+Bytes ReadFile(const std::string& path, size_t limit)
 {
     // Opened without blocking, so that a FIFO cannot hold the tool before its
     // kind is known; the kind is that of what was opened, not of a name that
     // may change in between.
-    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return Error();
+    Descriptor fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat st;
-    std::string error;
-    if (fstat(fd, &st) != 0) {
-        error = Error();
-    } else if (!S_ISREG(st.st_mode)) {
-        error = NotARegularFile();
-    } else if (fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {  // some file systems heed it
-        error = Error();
-    } else {
-        unsigned char chunk[65536];
-        ssize_t got;
-        while ((got = read(fd, chunk, sizeof chunk)) > 0 && data.size() <= limit)
-            data.insert(data.end(), chunk, chunk + got);
-        error = got < 0 ? Error() : data.size() > limit ? LargerThan(limit) : "";
-    }
-    close(fd);
-    return error;
+    if (fd.Get() < 0 || fstat(fd.Get(), &st) != 0) Fail();
+    if (!S_ISREG(st.st_mode)) throw Failure(NotARegularFile());
+    if (fcntl(fd.Get(), F_SETFL, fcntl(fd.Get(), F_GETFL) & ~O_NONBLOCK) != 0) Fail();  // some file systems heed it
+    Bytes data;
+    unsigned char chunk[65536];
+    ssize_t got;
+    while ((got = read(fd.Get(), chunk, sizeof chunk)) > 0 && data.size() <= limit)
+        data.insert(data.end(), chunk, chunk + got);
+    if (got < 0) Fail();
+    if (data.size() > limit) throw Failure(LargerThan(limit));
+    return data;
 }
 
-std::string CreateNewFile(const std::string& path, const Bytes& data, bool& taken)
+bool CreateNewFile(const std::string& path, const Bytes& data)
 {
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    taken = fd < 0 && errno == EEXIST;
-    if (fd < 0) return Error();
+    Descriptor fd(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
+    if (fd.Get() < 0 && errno == EEXIST) return false;
+    if (fd.Get() < 0) Fail();
     size_t done = 0;
     while (done < data.size()) {
-        ssize_t wrote = write(fd, data.data() + done, data.size() - done);
+        ssize_t wrote = write(fd.Get(), data.data() + done, data.size() - done);
         if (wrote <= 0 && errno != EINTR) break;
         if (wrote > 0) done += static_cast<size_t>(wrote);
     }
-    std::string error = done < data.size() ? Error() : "";
-    if (close(fd) != 0 && error.empty()) error = Error();
-    if (!error.empty()) unlink(path.c_str());
-    return error;
+    int error = done < data.size() ? errno : fd.Close() != 0 ? errno : 0;
+    if (error) {
+        unlink(path.c_str());
+        Fail(error);
+    }
+    return true;
 }
 
-std::string RenameOver(const std::string& from, const std::string& to)
+void RenameOver(const std::string& from, const std::string& to)
 {
-    return rename(from.c_str(), to.c_str()) == 0 ? "" : Error();
+    if (rename(from.c_str(), to.c_str()) != 0) Fail();
 }
 
-std::string RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0 ? "" : Error(); }
+bool RemoveFile(const std::string& path) { return unlink(path.c_str()) == 0; }
 
 bool PermissionsOf(const std::string& path, unsigned& permissions)
 {
@@ -111,15 +125,16 @@ bool PermissionsOf(const std::string& path, unsigned& permissions)
     return true;
 }
 
-std::string SetPermissions(const std::string& path, unsigned permissions)
+void SetPermissions(const std::string& path, unsigned permissions)
 {
-    return chmod(path.c_str(), static_cast<mode_t>(permissions)) == 0 ? "" : Error();
+    if (chmod(path.c_str(), static_cast<mode_t>(permissions)) != 0) Fail();
 }
 
-std::string ListFolder(const std::string& path, std::vector<FolderEntry>& entries)
+std::vector<FolderEntry> ListFolder(const std::string& path)
 {
     DIR* dir = opendir(path.c_str());
-    if (!dir) return Error();
+    if (!dir) Fail();
+    std::vector<FolderEntry> entries;
     for (;;) {
         errno = 0;  // readdir leaves it alone at the end of the folder
         struct dirent* entry = readdir(dir);
@@ -146,9 +161,10 @@ std::string ListFolder(const std::string& path, std::vector<FolderEntry>& entrie
         }
         entries.push_back(FolderEntry{name, false, true});
     }
-    std::string error = errno ? Error() : "";
+    int error = errno;
     closedir(dir);
-    return error;
+    if (error) Fail(error);
+    return entries;
 }
 
 std::string FolderOf(const std::string& path)

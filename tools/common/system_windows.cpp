@@ -13,10 +13,10 @@
 namespace toolkit {
 namespace {
 
+// The tools' names came from the wide API, or are ASCII: always UTF-8.
 std::wstring Wide(const std::string& utf8)
 {
-    std::u16string text;
-    Utf8ToUtf16(utf8, text);  // the tools' names came from the wide API or are ASCII
+    std::u16string text = Utf8ToUtf16(utf8);
     return std::wstring(text.begin(), text.end());
 }
 
@@ -30,9 +30,7 @@ std::string Narrow(const wchar_t* wide, size_t length)
         if (high && i + 1 < text.size() && text[i + 1] >= 0xdc00 && text[i + 1] <= 0xdfff) ++i;
         else if (high || low) text[i] = 0xfffd;
     }
-    std::string utf8;
-    Utf16ToUtf8(text, utf8);
-    return utf8;
+    return Utf16ToUtf8(text);
 }
 
 // The system's message for an error code, without its line break.
@@ -48,6 +46,27 @@ std::string Error(DWORD code = GetLastError())
         message.pop_back();
     return message;
 }
+
+[[noreturn]] void Fail(DWORD code = GetLastError()) { throw Failure(Error(code)); }
+
+// A handle, closed when it goes out of scope.
+class Handle {
+public:
+    explicit Handle(HANDLE handle) : handle_(handle) {}
+    Handle(const Handle&) = delete;
+    ~Handle() { Close(); }
+    HANDLE Get() const { return handle_; }
+    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+    bool Close()
+    {
+        bool closed = !Valid() || CloseHandle(handle_);
+        handle_ = INVALID_HANDLE_VALUE;
+        return closed;
+    }
+
+private:
+    HANDLE handle_;
+};
 
 bool g_outputFailed = false;
 
@@ -83,21 +102,18 @@ void Print(const std::string& text) { WriteTo(STD_OUTPUT_HANDLE, text); }
 void PrintError(const std::string& text) { WriteTo(STD_ERROR_HANDLE, text); }
 bool OutputWritten() { return !g_outputFailed; }
 
-FileKind KindOf(const std::string& path, std::string& error)
+FileKind KindOf(const std::string& path)
 {
     DWORD attributes = GetFileAttributesW(Wide(path).c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         DWORD code = GetLastError();
-        error = Error(code);
-        return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND ? kNoFile : kUnknownKind;
+        if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return kNoFile;
+        Fail(code);
     }
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) return kDirectory;
     // Devices (NUL, CON, COM1) have attributes too: only a disk file is a file.
-    HANDLE file = OpenExisting(path, 0);
-    if (file == INVALID_HANDLE_VALUE) return kOtherFile;
-    DWORD type = GetFileType(file);
-    CloseHandle(file);
-    return type == FILE_TYPE_DISK ? kRegularFile : kOtherFile;
+    Handle file(OpenExisting(path, 0));
+    return file.Valid() && GetFileType(file.Get()) == FILE_TYPE_DISK ? kRegularFile : kOtherFile;
 }
 
 std::string ResolveLinks(const std::string& path)
@@ -118,62 +134,65 @@ std::string ResolveLinks(const std::string& path)
     return Narrow(resolved.data(), resolved.size());
 }
 
-std::string ReadFile(const std::string& path, size_t limit, Bytes& data)
+Bytes ReadFile(const std::string& path, size_t limit)
 {
     // A pipe's server learns who opened it, but may not act as them.
     std::wstring name = Wide(path);
-    HANDLE file = CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
-                              SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, NULL);
-    if (file == INVALID_HANDLE_VALUE) {
+    Handle file(CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING,
+                            SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, NULL));
+    if (!file.Valid()) {
         DWORD code = GetLastError(), attributes = GetFileAttributesW(name.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) return NotARegularFile();
-        return Error(code);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+            throw Failure(NotARegularFile());
+        Fail(code);
     }
     // Devices (CON, NUL, COM1, \\.\...) and pipes open as files do: what was
     // opened tells its kind.
-    if (GetFileType(file) != FILE_TYPE_DISK) {
-        CloseHandle(file);
-        return NotARegularFile();
-    }
+    if (GetFileType(file.Get()) != FILE_TYPE_DISK) throw Failure(NotARegularFile());
+    Bytes data;
     unsigned char chunk[65536];
     DWORD got = 0;
     BOOL ok;
-    while ((ok = ::ReadFile(file, chunk, sizeof chunk, &got, NULL)) && got > 0 && data.size() <= limit)
+    while ((ok = ::ReadFile(file.Get(), chunk, sizeof chunk, &got, NULL)) && got > 0 && data.size() <= limit)
         data.insert(data.end(), chunk, chunk + got);
-    std::string error = !ok ? Error() : data.size() > limit ? LargerThan(limit) : "";
-    CloseHandle(file);
-    return error;
+    if (!ok) Fail();
+    if (data.size() > limit) throw Failure(LargerThan(limit));
+    return data;
 }
 
-std::string CreateNewFile(const std::string& path, const Bytes& data, bool& taken)
+bool CreateNewFile(const std::string& path, const Bytes& data)
 {
     std::wstring name = Wide(path);
-    HANDLE file = CreateFileW(name.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL);
-    taken = file == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_EXISTS;
-    if (file == INVALID_HANDLE_VALUE) return Error();
+    Handle file(CreateFileW(name.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, NULL));
+    if (!file.Valid() && GetLastError() == ERROR_FILE_EXISTS) return false;
+    if (!file.Valid()) Fail();
     DWORD written = 0;
-    bool ok = WriteFile(file, data.data(), static_cast<DWORD>(data.size()), &written, NULL) && written == data.size();
-    std::string error = ok ? "" : Error();
-    if (!CloseHandle(file) && error.empty()) error = Error();
-    if (!error.empty()) DeleteFileW(name.c_str());
-    return error;
+    bool ok = WriteFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &written, NULL) &&
+              written == data.size();
+    DWORD code = !ok ? GetLastError() : !file.Close() ? GetLastError() : ERROR_SUCCESS;
+    if (code != ERROR_SUCCESS) {
+        file.Close();
+        DeleteFileW(name.c_str());
+        Fail(code);
+    }
+    return true;
 }
 
 // Windows refuses to replace a read-only file, which POSIX's rename does: the
 // attribute comes off for the rename, and back if the rename fails.
-std::string RenameOver(const std::string& from, const std::string& to)
+void RenameOver(const std::string& from, const std::string& to)
 {
     std::wstring target = Wide(to);
     DWORD attributes = GetFileAttributesW(target.c_str());
     bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
     if (readOnly) SetFileAttributesW(target.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY));
-    if (MoveFileExW(Wide(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return "";
-    std::string error = Error();
+    if (MoveFileExW(Wide(from).c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return;
+    DWORD code = GetLastError();
     if (readOnly) SetFileAttributesW(target.c_str(), attributes);
-    return error;
+    Fail(code);
 }
 
-std::string RemoveFile(const std::string& path) { return DeleteFileW(Wide(path).c_str()) ? "" : Error(); }
+bool RemoveFile(const std::string& path) { return DeleteFileW(Wide(path).c_str()) != 0; }
 
 bool PermissionsOf(const std::string& path, unsigned& permissions)
 {
@@ -183,27 +202,29 @@ bool PermissionsOf(const std::string& path, unsigned& permissions)
     return true;
 }
 
-std::string SetPermissions(const std::string& path, unsigned permissions)
+void SetPermissions(const std::string& path, unsigned permissions)
 {
     DWORD attributes = GetFileAttributesW(Wide(path).c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return Error();
+    if (attributes == INVALID_FILE_ATTRIBUTES) Fail();
     attributes = (attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) | permissions;
-    return SetFileAttributesW(Wide(path).c_str(), attributes) ? "" : Error();
+    if (!SetFileAttributesW(Wide(path).c_str(), attributes)) Fail();
 }
 
-std::string ListFolder(const std::string& path, std::vector<FolderEntry>& entries)
+std::vector<FolderEntry> ListFolder(const std::string& path)
 {
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(Wide(JoinPath(path, "*")).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return Error();
+    if (search == INVALID_HANDLE_VALUE) Fail();
+    std::vector<FolderEntry> entries;
     do {
         std::string name = Narrow(found.cFileName, wcslen(found.cFileName));
         if (name != "." && name != "..")
             entries.push_back(FolderEntry{name, (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, false});
     } while (FindNextFileW(search, &found));
-    DWORD error = GetLastError();
+    DWORD code = GetLastError();
     FindClose(search);
-    return error == ERROR_NO_MORE_FILES ? "" : Error(error);
+    if (code != ERROR_NO_MORE_FILES) Fail(code);
+    return entries;
 }
 
 std::string FolderOf(const std::string& path)
@@ -229,12 +250,11 @@ int wmain(int argc, wchar_t** argv)
     std::vector<std::string> args;
     for (int i = 1; i < argc; ++i) {
         std::u16string wide(argv[i], argv[i] + wcslen(argv[i]));
-        std::string utf8;
-        if (!toolkit::Utf16ToUtf8(wide, utf8)) {
+        if (!toolkit::IsUtf16(wide)) {
             toolkit::PrintError("argument " + std::to_string(i) + " is not valid Unicode\n");
             return 2;
         }
-        args.push_back(utf8);
+        args.push_back(toolkit::Utf16ToUtf8(wide));
     }
     return toolkit::ToolMain(args);
 }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "failure.h"
+
 namespace toolkit {
 namespace {
 
@@ -69,9 +71,11 @@ void AppendShown(std::string& out, char32_t c)
 
 }  // namespace
 
-bool Utf8ToUtf16(const std::string& in, std::u16string& out)
+namespace {
+
+// Converts text while it is valid; false where it stops being so.
+bool ToUtf16(const std::string& in, std::u16string& out)
 {
-    out.clear();
     for (size_t at = 0, n = 0; at < in.size(); at += n) {
         char32_t c;
         if (!DecodeUtf8(in, at, c, n)) return false;
@@ -85,9 +89,8 @@ bool Utf8ToUtf16(const std::string& in, std::u16string& out)
     return true;
 }
 
-bool Utf16ToUtf8(const std::u16string& in, std::string& out)
+bool ToUtf8(const std::u16string& in, std::string& out)
 {
-    out.clear();
     for (size_t i = 0; i < in.size(); ++i) {
         char32_t c = in[i];
         if (c >= 0xd800 && c <= 0xdbff && i + 1 < in.size() && in[i + 1] >= 0xdc00 && in[i + 1] <= 0xdfff)
@@ -97,6 +100,34 @@ bool Utf16ToUtf8(const std::u16string& in, std::string& out)
         AppendUtf8(out, c);
     }
     return true;
+}
+
+}  // namespace
+
+bool IsUtf8(const std::string& text)
+{
+    std::u16string unused;
+    return ToUtf16(text, unused);
+}
+
+bool IsUtf16(const std::u16string& text)
+{
+    std::string unused;
+    return ToUtf8(text, unused);
+}
+
+std::u16string Utf8ToUtf16(const std::string& text)
+{
+    std::u16string out;
+    if (!ToUtf16(text, out)) throw Failure("is not valid UTF-8");
+    return out;
+}
+
+std::string Utf16ToUtf8(const std::u16string& text)
+{
+    std::string out;
+    if (!ToUtf8(text, out)) throw Failure("is not valid UTF-16");
+    return out;
 }
 
 std::string Shown(const std::string& utf8)

@@ -7,10 +7,12 @@
 
 namespace toolkit {
 
-// False, with out unspecified, for text that is not valid UTF-8 (or UTF-16:
-// a surrogate without its other half).
-bool Utf8ToUtf16(const std::string& in, std::u16string& out);
-bool Utf16ToUtf8(const std::u16string& in, std::string& out);
+// Whether text is valid UTF-8, or UTF-16 (no surrogate without its other half).
+bool IsUtf8(const std::string& text);
+bool IsUtf16(const std::u16string& text);
+// The same text in the other form; Failure for text that is not valid.
+std::u16string Utf8ToUtf16(const std::string& text);
+std::string Utf16ToUtf8(const std::u16string& text);
 
 // A name or value as a message or a report shows it: what is printable as it
 // is, in UTF-8; control and format characters (a right-to-left override, a

@@ -30,9 +30,10 @@ char16_t Upper(char16_t c)
 std::u16string FoldName(const std::string& name)
 {
     std::u16string wide;
-    if (!toolkit::Utf8ToUtf16(name, wide)) {
+    if (toolkit::IsUtf8(name)) {
+        wide = toolkit::Utf8ToUtf16(name);
+    } else {
         // Not UTF-8 (Linux allows it): each byte, as a lone surrogate, keeps its place.
-        wide.clear();
         for (unsigned char byte : name) wide += static_cast<char16_t>(byte < 0x80 ? byte : 0xdc00 + byte);
     }
     for (char16_t& c : wide) c = Upper(c);

@@ -14,6 +14,7 @@ namespace {
 
 using toolkit::PrintError;
 using toolkit::Shown;
+using toolkit::Failure;
 
 const char kUsage[] =
     "usage: setup-media MEDIA_DIR [--base-name NAME] [--locale NAME]... [--json]\n"
@@ -33,52 +34,75 @@ int Usage(const std::string& problem)
     return 2;
 }
 
-int Refuse(const std::string& problem)
-{
-    PrintError("setup-media: " + problem + "\n");
-    return 2;
-}
-
 // The base name held by the Setup.exe of the folder (named in any letter case).
-std::string ReadBaseName(const std::string& folderPath, const media::Folder& folder, std::string& problem)
+std::string ReadBaseName(const std::string& folderPath, const media::Folder& folder)
 {
     const media::Entry* setup = folder.Match("Setup.exe");
-    if (!setup) {
-        problem = "no Setup.exe in " + Shown(folderPath) + ": give the package base name with --base-name";
-        return "";
-    }
+    if (!setup) throw Failure("no Setup.exe in " + Shown(folderPath) + ": give the package base name with --base-name");
     std::string path = toolkit::JoinPath(folderPath, setup->name);
-    pe::Bytes image;
-    problem = toolkit::ReadFile(path, pe::kLargestImage, image);
-    if (!problem.empty()) {
-        problem = Shown(path) + ": " + problem;
-        return "";
-    }
-    try {
-        std::u16string name = setup::ReadBaseName(pe::ReadResources(pe::Image(image)));
-        std::string utf8;
-        if (!toolkit::Utf16ToUtf8(name, utf8) || !toolkit::BaseNameProblem(utf8, true).empty())
-            problem = Shown(path) + ": holds a base name (\"" + Shown(name) + "\") no build of this project does";
-        return utf8;
-    } catch (const pe::Refusal& refusal) {
-        problem = Shown(path) + ": " + refusal.what();
-        return "";
-    }
+    std::u16string name = toolkit::Concerning(Shown(path), [&] {
+        return setup::ReadBaseName(pe::ReadResources(pe::Image(toolkit::ReadFile(path, pe::kLargestImage))));
+    });
+    if (!toolkit::IsUtf16(name) || !toolkit::IsBaseName(toolkit::Utf16ToUtf8(name), true))
+        throw Failure(Shown(path) + ": holds a base name (\"" + Shown(name) + "\") no build of this project does");
+    return toolkit::Utf16ToUtf8(name);
 }
 
 // The locales a --locale value names: a locale name, any letter case, or an LCID.
-bool Choose(const media::Report& report, const std::string& wanted, std::vector<const media::Outcome*>& chosen)
+std::vector<const media::Outcome*> Choose(const media::Report& report, const std::string& wanted)
 {
     char* end = nullptr;
     long lcid = std::strtol(wanted.c_str(), &end, 0);
     bool number = !wanted.empty() && *end == '\0' && wanted[0] >= '0' && wanted[0] <= '9';
-    bool any = false;
+    std::vector<const media::Outcome*> chosen;
     for (const media::Outcome& o : report.outcomes)
-        if (number ? o.locale->lcid == lcid : package_rules::EqualNoCase(o.locale->name, wanted.c_str())) {
+        if (number ? o.locale->lcid == lcid : package_rules::EqualNoCase(o.locale->name, wanted.c_str()))
             chosen.push_back(&o);
-            any = true;
+    if (chosen.empty())
+        throw Failure("unknown locale " + Shown(wanted) +
+                      ": give a name such as de-AT or an LCID such as 0x0c07 (docs/locales.md lists them)");
+    return chosen;
+}
+
+// The command line, checked for what the options allow together.
+toolkit::Options CommandLine(const std::vector<std::string>& args)
+{
+    toolkit::Options options =
+        toolkit::ParseOptions(args, {"--json", "--locale-table", "-h", "--help"}, {"--base-name", "--locale"});
+    if (options.Has("-h") || options.Has("--help")) return options;
+    if (options.values.count("--base-name") && options.values.at("--base-name").size() > 1)
+        throw Failure("--base-name is given more than once");
+    if (options.Has("--locale-table")) {
+        if (!options.operands.empty() || options.Has("--locale") || options.Has("--json"))
+            throw Failure("--locale-table takes no folder and no other option but --base-name");
+    } else if (options.operands.size() != 1) {
+        throw Failure(options.operands.empty() ? "no MEDIA_DIR given" : "more than one MEDIA_DIR given");
+    }
+    return options;
+}
+
+// Prints the locale table or the folder's report: the exit status.
+int Run(const toolkit::Options& options)
+{
+    std::string baseName = options.Value("--base-name");
+    if (options.Has("--base-name")) toolkit::CheckBaseName(baseName, true);
+    if (options.Has("--locale-table")) {
+        toolkit::Print(media::RenderLocaleTable(options.Has("--base-name") ? baseName : "<base>"));
+        return toolkit::OutputWritten() ? 0 : 2;
+    }
+    const std::string& path = options.operands[0];
+    media::Folder folder(toolkit::Concerning(Shown(path), [&] { return toolkit::ListFolder(path); }));
+    if (!options.Has("--base-name")) baseName = ReadBaseName(path, folder);
+    media::Report report = media::Evaluate(baseName, folder);
+    std::vector<const media::Outcome*> chosen;
+    if (options.values.count("--locale"))
+        for (const std::string& wanted : options.values.at("--locale")) {
+            std::vector<const media::Outcome*> named = Choose(report, wanted);
+            chosen.insert(chosen.end(), named.begin(), named.end());
         }
-    return any;
+    toolkit::Print(options.Has("--json") ? media::RenderJson(report, chosen) : media::RenderText(report, chosen));
+    if (!toolkit::OutputWritten()) return 2;
+    return report.HasErrors() ? 1 : 0;
 }
 
 }  // namespace
@@ -86,46 +110,19 @@ bool Choose(const media::Report& report, const std::string& wanted, std::vector<
 int toolkit::ToolMain(const std::vector<std::string>& args)
 {
     Options options;
-    std::string problem = ParseOptions(args, {"--json", "--locale-table", "-h", "--help"},
-                                       {"--base-name", "--locale"}, options);
-    if (!problem.empty()) return Usage(problem);
+    try {
+        options = CommandLine(args);
+    } catch (const Failure& problem) {
+        return Usage(problem.what());
+    }
     if (options.Has("-h") || options.Has("--help")) {
         Print(kUsage);
         return 0;
     }
-    if (options.values.count("--base-name") && options.values.at("--base-name").size() > 1)
-        return Usage("--base-name is given more than once");
-    std::string baseName = options.Value("--base-name");
-    if (options.Has("--base-name")) {
-        problem = toolkit::BaseNameProblem(baseName, true);
-        if (!problem.empty()) return Refuse(problem);
+    try {
+        return Run(options);
+    } catch (const Failure& failure) {
+        PrintError("setup-media: " + std::string(failure.what()) + "\n");
+        return 2;
     }
-    if (options.Has("--locale-table")) {
-        if (!options.operands.empty() || options.Has("--locale") || options.Has("--json"))
-            return Usage("--locale-table takes no folder and no other option but --base-name");
-        Print(media::RenderLocaleTable(options.Has("--base-name") ? baseName : "<base>"));
-        return OutputWritten() ? 0 : 2;
-    }
-    if (options.operands.size() != 1)
-        return Usage(options.operands.empty() ? "no MEDIA_DIR given" : "more than one MEDIA_DIR given");
-
-    const std::string& path = options.operands[0];
-    std::vector<FolderEntry> entries;
-    problem = ListFolder(path, entries);
-    if (!problem.empty()) return Refuse(Shown(path) + ": " + problem);
-    media::Folder folder(entries);
-    if (!options.Has("--base-name")) {
-        baseName = ReadBaseName(path, folder, problem);
-        if (!problem.empty()) return Refuse(problem);
-    }
-    media::Report report = media::Evaluate(baseName, folder);
-    std::vector<const media::Outcome*> chosen;
-    if (options.values.count("--locale"))
-        for (const std::string& wanted : options.values.at("--locale"))
-            if (!Choose(report, wanted, chosen))
-                return Refuse("unknown locale " + Shown(wanted) +
-                              ": give a name such as de-AT or an LCID such as 0x0c07 (docs/locales.md lists them)");
-    Print(options.Has("--json") ? media::RenderJson(report, chosen) : media::RenderText(report, chosen));
-    if (!OutputWritten()) return 2;
-    return report.HasErrors() ? 1 : 0;
 }

@@ -369,8 +369,7 @@ std::string RenderJson(const Report& report, const std::vector<const Outcome*>& 
                 ", \"abbreviation\": " + Json(l.abbreviation) + ", \"iso_name\": " + Json(l.iso639) +
                 ", \"looks_first_for\": " + JsonOrNull(o.looksFirstFor) + ", \"looks_for\": " + Json(Shown(o.looksFor)) +
                 ", \"installs\": " + (o.installs.empty() ? "null" : Json(o.installs));
-        std::u16string unused;
-        if (!toolkit::Utf8ToUtf16(o.installs, unused)) json += ", \"installs_shown\": " + Json(Shown(o.installs));
+        if (!toolkit::IsUtf8(o.installs)) json += ", \"installs_shown\": " + Json(Shown(o.installs));
         json += ", \"passes_over\": [";
         for (size_t k = 0; k < o.passedOver.size(); ++k) json += (k ? ", " : "") + Json(o.passedOver[k]->name);
         json += "]}";

@@ -17,6 +17,7 @@ namespace {
 using toolkit::Print;
 using toolkit::PrintError;
 using toolkit::Shown;
+using toolkit::Failure;
 
 const char kUsage[] =
     "usage: setup-rebrand SETUP.EXE --show\n"
@@ -44,12 +45,6 @@ const struct {
 };
 
 const char* const kExecutionLevels[] = {"asInvoker", "highestAvailable", "requireAdministrator"};
-
-int Fail(const std::string& message)
-{
-    PrintError("setup-rebrand: " + message + "\n");
-    return 1;
-}
 
 int Usage(const std::string& problem)
 {
@@ -84,32 +79,30 @@ std::string VersionText(const uint16_t (&version)[4])
            std::to_string(version[3]);
 }
 
-// Text for the version block: shown by Explorer on one line.
-std::string TextProblem(const std::string& option, const std::string& text, std::u16string& wide)
+// Text for the version block, which Explorer shows on one line.
+std::u16string BlockText(const std::string& option, const std::string& text)
 {
-    if (!toolkit::Utf8ToUtf16(text, wide)) return option + " " + Shown(text) + " is not valid UTF-8";
-    if (Shown(text) != text) return option + " \"" + Shown(text) + "\" holds a control or format character";
+    if (!toolkit::IsUtf8(text)) throw Failure(option + " " + Shown(text) + " is not valid UTF-8");
+    if (Shown(text) != text) throw Failure(option + " \"" + Shown(text) + "\" holds a control or format character");
     // The block stores UTF-16: a character past U+FFFF (an emoji) takes two units.
-    if (wide.size() > 1024) return option + " is longer than 1024 UTF-16 units (a character past U+FFFF takes two)";
-    return "";
+    std::u16string wide = toolkit::Utf8ToUtf16(text);
+    if (wide.size() > 1024) throw Failure(option + " is longer than 1024 UTF-16 units (a character past U+FFFF takes two)");
+    return wide;
 }
 
-// The changes the options ask for, or why they cannot be made.
-std::string ReadChanges(const toolkit::Options& options, rebrand::Changes& changes)
+// The changes the options ask for.
+rebrand::Changes ReadChanges(const toolkit::Options& options)
 {
+    rebrand::Changes changes;
     if (options.Has("--base-name")) {
         changes.setBaseName = true;
         changes.baseName = options.Value("--base-name");
-        std::string problem = toolkit::BaseNameProblem(changes.baseName, options.Has("--allow-empty"));
-        if (!problem.empty()) return problem;
+        toolkit::CheckBaseName(changes.baseName, options.Has("--allow-empty"));
     }
-    for (const auto& field : kVersionStrings) {
-        if (!options.Has(field.option)) continue;
-        std::u16string value;
-        std::string problem = TextProblem(field.option, options.Value(field.option), value);
-        if (!problem.empty()) return problem;
-        changes.versionStrings.push_back(std::make_pair(std::u16string(field.key), value));
-    }
+    for (const auto& field : kVersionStrings)
+        if (options.Has(field.option))
+            changes.versionStrings.push_back(
+                std::make_pair(std::u16string(field.key), BlockText(field.option, options.Value(field.option))));
     const struct {
         const char* option;
         const char16_t* key;
@@ -121,8 +114,8 @@ std::string ReadChanges(const toolkit::Options& options, rebrand::Changes& chang
         if (!options.Has(field.option)) continue;
         const std::string& text = options.Value(field.option);
         if (!ParseVersionText(text, field.version))
-            return std::string(field.option) + " \"" + Shown(text) + "\" is not a version: up to four numbers of "
-                   "at most 65535, separated by dots (1.2.0.7) or commas";
+            throw Failure(std::string(field.option) + " \"" + Shown(text) + "\" is not a version: up to four numbers "
+                          "of at most 65535, separated by dots (1.2.0.7) or commas");
         field.set = true;
         changes.versionStrings.push_back(std::make_pair(std::u16string(field.key), std::u16string(text.begin(), text.end())));
     }
@@ -131,10 +124,10 @@ std::string ReadChanges(const toolkit::Options& options, rebrand::Changes& chang
         for (const char* known : kExecutionLevels)
             if (level == known) changes.executionLevel = level;
         if (changes.executionLevel.empty())
-            return "--execution-level \"" + Shown(level) + "\" is none of asInvoker, highestAvailable, "
-                   "requireAdministrator";
+            throw Failure("--execution-level \"" + Shown(level) + "\" is none of asInvoker, highestAvailable, "
+                          "requireAdministrator");
     }
-    return "";
+    return changes;
 }
 
 // Every field the options set, one "option: value" line each.
@@ -167,62 +160,69 @@ void Show(const pe::Bytes& image)
     Print(text);
 }
 
-}  // namespace
-
-int toolkit::ToolMain(const std::vector<std::string>& args)
+// The command line, checked for what the options allow together.
+toolkit::Options CommandLine(const std::vector<std::string>& args)
 {
     std::set<std::string> flags = {"--show", "--allow-empty", "-h", "--help"};
     std::set<std::string> valued = {"--base-name", "--icon", "--execution-level", "--file-version",
                                     "--product-version", "-o"};
     for (const auto& field : kVersionStrings) valued.insert(field.option);
+    toolkit::Options options = toolkit::ParseOptions(args, flags, valued);
+    if (options.Has("-h") || options.Has("--help")) return options;
+    for (const auto& option : options.values)
+        if (option.second.size() > 1) throw Failure(option.first + " is given more than once");
+    for (const char* file : {"-o", "--icon"})
+        if (options.Has(file) && options.Value(file).empty()) throw Failure(std::string(file) + " needs a file name, not \"\"");
+    bool show = options.Has("--show"), output = options.Has("-o");
+    bool changes = options.values.size() > (output ? 1u : 0u);
+    if (options.operands.size() != 1)
+        throw Failure(options.operands.empty() ? "no SETUP.EXE given" : "more than one SETUP.EXE given");
+    if (show && (changes || output)) throw Failure("--show changes nothing: give it alone");
+    if (!show && !changes) throw Failure("nothing to do: give --show, or what to change and -o OUTPUT.EXE");
+    if (changes && !output) throw Failure("where to: -o OUTPUT.EXE (which may be SETUP.EXE itself)");
+    if (options.Has("--allow-empty") && !options.Has("--base-name")) throw Failure("--allow-empty goes with --base-name");
+    return options;
+}
+
+// Shows the input's fields, or writes the rebranded copy: the exit status.
+int Run(const toolkit::Options& options)
+{
+    rebrand::Changes wanted = ReadChanges(options);
+    const std::string& input = options.operands[0];
+    const pe::Bytes image = toolkit::Concerning(Shown(input), [&] { return toolkit::ReadFile(input, pe::kLargestImage); });
+    if (options.Has("--icon")) {
+        const std::string& icon = options.Value("--icon");
+        wanted.icon = toolkit::Concerning(
+            Shown(icon), [&] { return rebrand::ReadIconFile(toolkit::ReadFile(icon, pe::kLargestImage)); });
+        wanted.setIcon = true;
+    }
+    if (options.Has("--show")) {
+        toolkit::Concerning(Shown(input), [&] { Show(image); });
+        return toolkit::OutputWritten() ? 0 : 1;
+    }
+    const pe::Bytes out = toolkit::Concerning(Shown(input), [&] { return rebrand::Rebrand(image, wanted); });
+    toolkit::ReplaceFile(options.Value("-o"), out, input);
+    return 0;
+}
+
+}  // namespace
+
+int toolkit::ToolMain(const std::vector<std::string>& args)
+{
     Options options;
-    std::string problem = ParseOptions(args, flags, valued, options);
-    if (!problem.empty()) return Usage(problem);
+    try {
+        options = CommandLine(args);
+    } catch (const Failure& problem) {
+        return Usage(problem.what());
+    }
     if (options.Has("-h") || options.Has("--help")) {
         Print(kUsage);
         return 0;
     }
-    for (const auto& option : options.values)
-        if (option.second.size() > 1) return Usage(option.first + " is given more than once");
-    for (const char* file : {"-o", "--icon"})
-        if (options.Has(file) && options.Value(file).empty()) return Usage(std::string(file) + " needs a file name, not \"\"");
-    bool show = options.Has("--show"), output = options.Has("-o");
-    bool changes = options.values.size() > (output ? 1u : 0u);
-    if (options.operands.size() != 1) return Usage(options.operands.empty() ? "no SETUP.EXE given" : "more than one SETUP.EXE given");
-    if (show && (changes || output)) return Usage("--show changes nothing: give it alone");
-    if (!show && !changes) return Usage("nothing to do: give --show, or what to change and -o OUTPUT.EXE");
-    if (changes && !output) return Usage("where to: -o OUTPUT.EXE (which may be SETUP.EXE itself)");
-    if (options.Has("--allow-empty") && !options.Has("--base-name")) return Usage("--allow-empty goes with --base-name");
-
-    rebrand::Changes wanted;
-    problem = ReadChanges(options, wanted);
-    if (!problem.empty()) return Fail(problem);
-
-    const std::string& input = options.operands[0];
-    pe::Bytes image;
-    std::string error = ReadFile(input, pe::kLargestImage, image);
-    if (!error.empty()) return Fail(Shown(input) + ": " + error);
     try {
-        if (options.Has("--icon")) {
-            const std::string& icon = options.Value("--icon");
-            pe::Bytes file;
-            error = ReadFile(icon, pe::kLargestImage, file);
-            if (!error.empty()) return Fail(Shown(icon) + ": " + error);
-            try {
-                wanted.icon = rebrand::ReadIconFile(file);
-            } catch (const pe::Refusal& refusal) {
-                return Fail(Shown(icon) + ": " + refusal.what());
-            }
-            wanted.setIcon = true;
-        }
-        if (show) {
-            Show(image);
-            return OutputWritten() ? 0 : 1;
-        }
-        error = ReplaceFile(options.Value("-o"), rebrand::Rebrand(image, wanted), input);
-        if (!error.empty()) return Fail(error);
-    } catch (const pe::Refusal& refusal) {
-        return Fail(Shown(input) + ": " + refusal.what());
+        return Run(options);
+    } catch (const Failure& failure) {
+        PrintError("setup-rebrand: " + std::string(failure.what()) + "\n");
+        return 1;
     }
-    return 0;
 }

@@ -135,7 +135,7 @@ Bytes Layout(const pe::Tree& tree, uint32_t va)
         size += tree.leaves[i].data.size();
     }
     size = AlignUp(size, 8);  // the last data is padded as the others
-    if (va + size > 0xffffffffu) throw Refusal("the rebuilt resources do not fit in the address space");
+    if (va + size > 0xffffffffu) throw Failure("the rebuilt resources do not fit in the address space");
 
     Bytes out(static_cast<size_t>(size));
     size_t label = 0;
@@ -172,39 +172,39 @@ void CheckRebuildable(const pe::Image& im)
     const Bytes& f = im.file;
     const pe::Section& rsrc = im.sections[im.rsrc];
     if (im.DirRva(pe::kSecurityDir) || im.DirSize(pe::kSecurityDir))
-        throw Refusal("is signed, and a new base name would break its signature: rebrand the unsigned "
+        throw Failure("is signed, and a new base name would break its signature: rebrand the unsigned "
                       "Setup.exe, then sign the result");
     uint64_t virtualEnd = 0, rawEnd = im.headersEnd;
     for (size_t i = 0; i < im.sections.size(); ++i) {
         const pe::Section& s = im.sections[i];
-        if (s.va < virtualEnd) throw Refusal("sections overlap or are out of order in memory (malformed)");
+        if (s.va < virtualEnd) throw Failure("sections overlap or are out of order in memory (malformed)");
         virtualEnd = AlignUp(s.End(), im.sectionAlignment);
         if (!s.rawSize) continue;
-        if (s.rawOffset < rawEnd) throw Refusal("sections overlap or are out of order in the file (malformed)");
+        if (s.rawOffset < rawEnd) throw Failure("sections overlap or are out of order in the file (malformed)");
         rawEnd = static_cast<uint64_t>(s.rawOffset) + s.rawSize;
     }
     if (f.size() > rawEnd)
-        throw Refusal("has data after its last section (debug symbols or an appended payload); "
+        throw Failure("has data after its last section (debug symbols or an appended payload); "
                       "only stripped, unsigned executables can be rebranded");
-    if (im.optional.sizeOfImage.Get(f) < virtualEnd) throw Refusal("SizeOfImage does not cover the sections (malformed)");
+    if (im.optional.sizeOfImage.Get(f) < virtualEnd) throw Failure("SizeOfImage does not cover the sections (malformed)");
 
     uint32_t relocations = im.DirRva(pe::kRelocationDir), relocationSize = im.DirSize(pe::kRelocationDir);
     for (size_t i = im.rsrc + 1; i < im.sections.size(); ++i)
         if (!relocationSize || !im.sections[i].Holds(relocations, relocationSize))
-            throw Refusal("section " + im.sections[i].name +
+            throw Failure("section " + im.sections[i].name +
                           " follows the resource section; only base relocations can be moved to make room");
     for (int d = 0; d < static_cast<int>(im.dirCount) && d < 16; ++d) {
         uint64_t end = static_cast<uint64_t>(im.DirRva(d)) + im.DirSize(d);
         bool moves = d == pe::kRelocationDir && im.DirRva(d) >= rsrc.End();
         if (d != pe::kResourceDir && d != pe::kSecurityDir && !moves && end > rsrc.va)
-            throw Refusal("data directory " + std::to_string(d) + " lies in or after the resource section");
+            throw Failure("data directory " + std::to_string(d) + " lies in or after the resource section");
     }
     if (im.optional.addressOfEntryPoint.Get(f) >= rsrc.va)
-        throw Refusal("the entry point lies in or after the resource section");
+        throw Failure("the entry point lies in or after the resource section");
 
     for (const pe::DebugEntry& debug : im.DebugEntries())
         if (debug.addressOfRawData >= rsrc.va || (debug.pointerToRawData && debug.pointerToRawData >= rsrc.rawOffset))
-            throw Refusal("debug data lies in or after the resource section");
+            throw Failure("debug data lies in or after the resource section");
 
     // No relocation may patch those sections, or point into them.
     uint64_t base = im.optional.imageBase.Get(f);
@@ -213,14 +213,14 @@ void CheckRebuildable(const pe::Image& im)
             unsigned type = entry >> 12, width = type == 3 ? 4 : type == 10 ? 8 : 0;
             uint64_t site = static_cast<uint64_t>(block.page) + (entry & 0xfff);
             if (type == 0) continue;
-            if (!width) throw Refusal("has base relocations of type " + std::to_string(type) + ", which are not supported");
-            if (site + width > rsrc.va) throw Refusal("a base relocation patches the resource section or what follows");
+            if (!width) throw Failure("has base relocations of type " + std::to_string(type) + ", which are not supported");
+            if (site + width > rsrc.va) throw Failure("a base relocation patches the resource section or what follows");
             for (size_t i = 0; i < im.rsrc; ++i) {
                 if (!im.sections[i].Holds(site, width)) continue;
                 uint64_t value = im.sections[i].rawOffset + (site - im.sections[i].va);
                 uint64_t target = (width == 4 ? Get32(f, value) : Get64(f, value)) - base;
                 if (target >= rsrc.va && target <= 0xffffffffu)
-                    throw Refusal("code or data points into the resource section or what follows");
+                    throw Failure("code or data points into the resource section or what follows");
             }
         }
     }
@@ -244,10 +244,10 @@ void SetBaseName(TreeEditor& editor, const pe::Tree& tree, const std::string& na
     const pe::Entry* block = type ? tree.Find(type->child, setup::kBaseNameBlock) : nullptr;
     // Windows might load another language's string 101 instead.
     if (block && tree.dirs[block->child].entries.size() > 1)
-        throw Refusal("holds string 101 in more languages than 0x0404, and Windows may load another one: "
+        throw Failure("holds string 101 in more languages than 0x0404, and Windows may load another one: "
                       "not a Setup.exe of this project");
     Bytes& data = editor.Find(setup::kStringType, setup::kBaseNameBlock, setup::kLanguage)->data;
-    if (name.size() > 0xffff) throw Refusal("the base name is too long for a string table");
+    if (name.size() > 0xffff) throw Failure("the base name is too long for a string table");
     size_t begin, end;
     setup::LocateBaseName(data, begin, end);
     Bytes entry(2 + 2 * name.size());
@@ -261,9 +261,9 @@ void SetBaseName(TreeEditor& editor, const pe::Tree& tree, const std::string& na
 // past the icons that stay.
 void SetIcon(TreeEditor& editor, const pe::Tree& tree, const std::vector<IconImageData>& images)
 {
-    if (images.empty() || images.size() > 0xffff) throw Refusal("an icon needs between 1 and 65535 images");
+    if (images.empty() || images.size() > 0xffff) throw Failure("an icon needs between 1 and 65535 images");
     const pe::Leaf* group = tree.Find(setup::kIconGroupType, setup::kIconGroupId, setup::kLanguage);
-    if (!group) throw Refusal("holds no icon group 128: not a Setup.exe of this project");
+    if (!group) throw Failure("holds no icon group 128: not a Setup.exe of this project");
     uint32_t codePage = group->codePage;
     for (uint32_t id : setup::IconGroupIds(group->data)) editor.Remove(setup::kIconType, id, setup::kLanguage);
     Bytes newGroup(6 + 14 * images.size());
@@ -273,7 +273,7 @@ void SetIcon(TreeEditor& editor, const pe::Tree& tree, const std::vector<IconIma
     for (size_t i = 0; i < images.size(); ++i) {
         do ++id;
         while (editor.Find(setup::kIconType, id, setup::kLanguage) != nullptr);
-        if (id > 0xffff) throw Refusal("no icon numbers are left for the new images");
+        if (id > 0xffff) throw Failure("no icon numbers are left for the new images");
         editor.Set(setup::kIconType, id, setup::kLanguage, images[i].data, codePage);
         std::memcpy(&newGroup[6 + 14 * i], images[i].entry, 12);
         Put16(newGroup, 6 + 14 * i + 12, id);
@@ -284,7 +284,7 @@ void SetIcon(TreeEditor& editor, const pe::Tree& tree, const std::vector<IconIma
 void SetExecutionLevel(TreeEditor& editor, const std::string& level)
 {
     pe::Leaf* manifest = editor.Find(setup::kManifestType, setup::kManifestId, setup::kLanguage);
-    if (!manifest) throw Refusal("holds no application manifest, so it has no execution level to set");
+    if (!manifest) throw Failure("holds no application manifest, so it has no execution level to set");
     size_t begin, end;
     setup::LocateExecutionLevel(manifest->data, begin, end);
     manifest->data.erase(manifest->data.begin() + begin, manifest->data.begin() + end);
@@ -306,7 +306,7 @@ Bytes Rebrand(const Bytes& image, const Changes& changes)
     if (!changes.executionLevel.empty()) SetExecutionLevel(editor, changes.executionLevel);
     if (!changes.versionStrings.empty() || changes.setFileVersion || changes.setProductVersion) {
         pe::Leaf* version = editor.Find(setup::kVersionType, setup::kVersionId, setup::kLanguage);
-        if (!version) throw Refusal("holds no version block (1 in language 0x0404) to set");
+        if (!version) throw Failure("holds no version block (1 in language 0x0404) to set");
         version->data = EditVersion(version->data, changes);
     }
 
@@ -317,7 +317,7 @@ Bytes Rebrand(const Bytes& image, const Changes& changes)
     uint64_t newImage = oldImage + AlignUp(rsrc.va + section.size(), im.sectionAlignment)
                         - AlignUp(rsrc.End(), im.sectionAlignment);
     if (newImage > 0xffffffffu || image.size() - rsrc.rawSize + raw > 0xffffffffu)
-        throw Refusal("the rebuilt image would be too large");
+        throw Failure("the rebuilt image would be too large");
     uint64_t moveBy = newImage - oldImage, shiftBy = raw - rsrc.rawSize;  // modulo 2^64: may shrink
 
     Bytes out(image.begin(), image.begin() + rsrc.rawOffset);

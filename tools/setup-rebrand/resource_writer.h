@@ -14,7 +14,7 @@
 namespace rebrand {
 
 using pe::Bytes;
-using pe::Refusal;
+using pe::Failure;
 
 // One image of an icon: its icon group entry (width, height, colour count,
 // reserved, planes, bit count, size in bytes) and its data.
@@ -36,7 +36,7 @@ struct Changes {
 };
 
 // A copy of the image with the changes made. Sections after the resources may
-// only be the base relocations, which move along. Throws Refusal, for
+// only be the base relocations, which move along. Throws Failure, for
 // instance for a signed image.
 Bytes Rebrand(const Bytes& image, const Changes& changes);
 

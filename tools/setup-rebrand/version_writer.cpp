@@ -16,7 +16,7 @@ void Write(const setup::VersionNode& node, Bytes& out)
     size_t at = out.size();
     out.resize(at + 6);
     size_t valueLength = node.type == 1 ? node.value.size() / 2 : node.value.size();
-    if (valueLength > 0xffff) throw Refusal("a version block value is too long");
+    if (valueLength > 0xffff) throw Failure("a version block value is too long");
     Put16(out, at + 2, static_cast<uint32_t>(valueLength));
     Put16(out, at + 4, node.type);
     for (char16_t c : node.key + u'\0') {
@@ -29,7 +29,7 @@ void Write(const setup::VersionNode& node, Bytes& out)
         Pad(out);
         Write(child, out);
     }
-    if (out.size() - at > 0xffff) throw Refusal("the version block is too long");
+    if (out.size() - at > 0xffff) throw Failure("the version block is too long");
     Put16(out, at, static_cast<uint32_t>(out.size() - at));
 }
 
@@ -64,7 +64,7 @@ Bytes EditVersion(const Bytes& block, const Changes& changes)
     setup::VersionNode root = setup::ParseVersion(block);
     setup::ReadVersionInfo(root);  // a sound block, with fixed file information
     setup::VersionNode* table = const_cast<setup::VersionNode*>(setup::StringTable(root));
-    if (!table && !changes.versionStrings.empty()) throw Refusal("the version block has no string table (malformed)");
+    if (!table && !changes.versionStrings.empty()) throw Failure("the version block has no string table (malformed)");
     for (const auto& change : changes.versionStrings) {
         setup::VersionNode* node = nullptr;
         for (setup::VersionNode& child : table->children)
