@@ -36,48 +36,51 @@ private:
 
     size_t ReadDirectory(uint32_t offset, int level)
     {
+        using namespace layout;
         if (!seen_.insert(offset).second) throw Failure("the resource tree loops or shares a directory (malformed)");
-        Take(offset, 16, "directory");
-        uint32_t named = Get16(f_, At(offset) + 12), count = named + Get16(f_, At(offset) + 14);
-        Take(offset + 16ull, 8ull * count, "directory");
+        Take(offset, kDirectorySize, "directory");
+        uint32_t named = Get16(f_, At(offset) + kNamedCount), count = named + Get16(f_, At(offset) + kIdCount);
+        Take(offset + static_cast<uint64_t>(kDirectorySize), kEntrySize * static_cast<uint64_t>(count), "directory");
         size_t index = tree_.dirs.size();
         tree_.dirs.push_back(Directory());
-        tree_.dirs[index].head.assign(f_.begin() + At(offset), f_.begin() + At(offset) + 12);
-        tree_.dirs[index].named = static_cast<uint16_t>(named);
+        tree_.dirs[index].head.assign(f_.begin() + At(offset), f_.begin() + At(offset) + kNamedCount);
         for (uint32_t k = 0; k < count; ++k) {
-            uint64_t at = At(offset) + 16 + 8ull * k;
-            Entry e;
-            e.name = Get32(f_, at);
-            uint32_t target = Get32(f_, at + 4);
-            if (((e.name & kNamed) != 0) != (k < named))
+            uint64_t at = At(offset) + kDirectorySize + kEntrySize * static_cast<uint64_t>(k);
+            uint32_t name = Get32(f_, at + kEntryName), target = Get32(f_, at + kEntryTarget);
+            if (((name & kHighBit) != 0) != (k < named))
                 throw Failure("a resource directory mixes named and numbered entries (malformed)");
-            if (e.name & kNamed) {
-                uint32_t label = e.name & ~kNamed;
-                Take(label, 2, "name");
-                uint32_t length = Get16(f_, At(label));
-                Take(label + 2ull, 2ull * length, "name");
-                e.label.assign(f_.begin() + At(label), f_.begin() + At(label) + 2 + 2 * length);
-                e.name = kNamed;
-            }
-            if ((level < 2) != ((target & kNamed) != 0))
+            if ((level < 2) != ((target & kHighBit) != 0))
                 throw Failure("the resource tree is not three levels deep: type, name, language (malformed)");
-            e.leaf = level == 2;
-            e.child = e.leaf ? ReadLeaf(target) : ReadDirectory(target & ~kNamed, level + 1);
-            tree_.dirs[index].entries.push_back(e);
+            Bytes label = name & kHighBit ? ReadName(name & ~kHighBit) : Bytes();
+            Target to = {level == 2, 0};
+            to.child = to.leaf ? ReadLeaf(target) : ReadDirectory(target & ~kHighBit, level + 1);
+            Directory& dir = tree_.dirs[index];
+            if (name & kHighBit) dir.named.push_back(NamedEntry{label, to});
+            else dir.ids.push_back(IdEntry{name, to});
         }
         return index;
     }
 
+    // A name: its length, then that many UTF-16 characters.
+    Bytes ReadName(uint32_t offset)
+    {
+        Take(offset, 2, "name");
+        uint32_t length = Get16(f_, At(offset));
+        Take(offset + 2ull, 2ull * length, "name");
+        return Bytes(f_.begin() + At(offset), f_.begin() + At(offset) + 2 + 2 * length);
+    }
+
     size_t ReadLeaf(uint32_t offset)
     {
-        Take(offset, 16, "data entry");
-        uint32_t rva = Get32(f_, At(offset)), size = Get32(f_, At(offset) + 4);
+        using namespace layout;
+        Take(offset, kDataEntrySize, "data entry");
+        uint32_t rva = Get32(f_, At(offset) + kDataRva), size = Get32(f_, At(offset) + kDataSize);
         if (rva < section_.va) throw Failure("resource data lies outside the resource section (malformed)");
         Take(rva - section_.va, size, "data block");
         Leaf leaf;
         leaf.data.assign(f_.begin() + At(rva - section_.va), f_.begin() + At(rva - section_.va) + size);
-        leaf.codePage = Get32(f_, At(offset) + 8);
-        leaf.reserved = Get32(f_, At(offset) + 12);
+        leaf.codePage = Get32(f_, At(offset) + kDataCodePage);
+        leaf.reserved = Get32(f_, At(offset) + kDataReserved);
         tree_.leaves.push_back(leaf);
         return tree_.leaves.size() - 1;
     }
@@ -186,18 +189,18 @@ std::vector<RelocationBlock> Image::RelocationBlocks() const
     return blocks;
 }
 
-const Entry* Tree::Find(size_t dir, uint32_t id) const
+const Target* Tree::Find(size_t dir, uint32_t id) const
 {
-    for (size_t i = 0; i < dirs[dir].entries.size(); ++i)
-        if (dirs[dir].entries[i].name == id) return &dirs[dir].entries[i];
+    for (const IdEntry& entry : dirs[dir].ids)
+        if (entry.id == id) return &entry.target;
     return nullptr;
 }
 
 const Leaf* Tree::Find(uint32_t type, uint32_t id, uint32_t language) const
 {
-    const Entry* t = Find(0, type);
-    const Entry* n = t ? Find(t->child, id) : nullptr;
-    const Entry* l = n ? Find(n->child, language) : nullptr;
+    const Target* t = Find(0, type);
+    const Target* n = t ? Find(t->child, id) : nullptr;
+    const Target* l = n ? Find(n->child, language) : nullptr;
     return l ? &leaves[l->child] : nullptr;
 }
 

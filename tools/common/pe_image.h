@@ -117,18 +117,39 @@ private:
     uint64_t dirs_ = 0;  // the data directories' file offset
 };
 
+// Where the fields of the resource section's records lie: a directory
+// (characteristics, time stamp and version first, then the counts of its
+// named and numbered entries) followed by its entries (a name or an id, then
+// where the entry leads), and a data entry (the data's RVA, its size, its code
+// page, a reserved word). The high bit of an entry's name marks a named entry
+// (the rest is the name's offset), of its target a subdirectory.
+namespace layout {
+const uint32_t kNamedCount = 12, kIdCount = 14, kDirectorySize = 16;
+const uint32_t kEntryName = 0, kEntryTarget = 4, kEntrySize = 8;
+const uint32_t kDataRva = 0, kDataSize = 4, kDataCodePage = 8, kDataReserved = 12, kDataEntrySize = 16;
+const uint32_t kHighBit = 0x80000000u;
+}  // namespace layout
+
 // The resource tree: directories of types, names and languages, then data.
-struct Entry {
-    uint32_t name;  // an id, or kNamed for a named entry
-    Bytes label;    // a named entry's name: length, then UTF-16 characters
-    bool leaf;      // on the last level (languages), whose entries lead to data
-    size_t child;   // index into Tree::dirs, or Tree::leaves for a leaf
+// Where an entry leads: on the last level (languages) to data,
+// Tree::leaves[child]; above it to the directory Tree::dirs[child].
+struct Target {
+    bool leaf;
+    size_t child;
 };
-const uint32_t kNamed = 0x80000000u;
+struct NamedEntry {
+    Bytes name;  // its length, then its UTF-16 characters, as the section holds it
+    Target target;
+};
+struct IdEntry {
+    uint32_t id;
+    Target target;
+};
 struct Directory {
-    Bytes head;  // characteristics, time stamp, version
-    uint16_t named;
-    std::vector<Entry> entries;
+    Bytes head;                     // characteristics, time stamp, version
+    std::vector<NamedEntry> named;  // listed first
+    std::vector<IdEntry> ids;       // then these, by ascending id
+    size_t Size() const { return named.size() + ids.size(); }
 };
 struct Leaf {
     Bytes data;
@@ -138,8 +159,8 @@ struct Tree {
     std::vector<Directory> dirs;  // the root first, then depth first
     std::vector<Leaf> leaves;
 
-    // The entry with this id in directory dir, or NULL.
-    const Entry* Find(size_t dir, uint32_t id) const;
+    // Where the entry with this id in directory dir leads, or NULL.
+    const Target* Find(size_t dir, uint32_t id) const;
     // The data of resource type/id in language, or NULL.
     const Leaf* Find(uint32_t type, uint32_t id, uint32_t language) const;
 };

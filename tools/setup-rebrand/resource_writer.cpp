@@ -18,9 +18,10 @@ const uint32_t kInitializedData = 0x40;
 
 uint64_t AlignUp(uint64_t v, uint64_t alignment) { return (v + alignment - 1) / alignment * alignment; }
 
-// The resource tree as the writer changes it: entries are found, added (in
-// the order of their ids, after the named ones) and taken away; what is no
-// longer reachable from the root is left out of the new section.
+// The resource tree as the writer changes it: numbered entries are found,
+// added (in the order of their ids) and taken away; named entries stay as
+// they are. What is no longer reachable from the root is left out of the new
+// section.
 class TreeEditor {
 public:
     explicit TreeEditor(pe::Tree& tree) : tree_(tree) {}
@@ -33,12 +34,12 @@ public:
     void Set(uint32_t type, uint32_t id, uint32_t language, const Bytes& data, uint32_t codePage)
     {
         size_t names = Child(0, type), languages = Child(names, id);
-        pe::Entry* entry = Entry(languages, language);
-        if (!entry) {
+        const pe::Target* target = tree_.Find(languages, language);
+        if (!target) {
             tree_.leaves.push_back(pe::Leaf());
-            entry = Add(languages, language, true, tree_.leaves.size() - 1);
+            target = Add(languages, language, pe::Target{true, tree_.leaves.size() - 1});
         }
-        pe::Leaf& leaf = tree_.leaves[entry->child];
+        pe::Leaf& leaf = tree_.leaves[target->child];
         leaf.data = data;
         leaf.codePage = codePage;
         leaf.reserved = 0;
@@ -46,49 +47,40 @@ public:
 
     void Remove(uint32_t type, uint32_t id, uint32_t language)
     {
-        pe::Entry* t = Entry(0, type);
-        pe::Entry* n = t ? Entry(t->child, id) : nullptr;
-        if (!n || !Entry(n->child, language)) return;
-        Drop(n->child, language);
-        if (tree_.dirs[n->child].entries.empty()) Drop(t->child, id);
-        if (tree_.dirs[t->child].entries.empty()) Drop(0, type);
+        const pe::Target* t = tree_.Find(0, type);
+        const pe::Target* n = t ? tree_.Find(t->child, id) : nullptr;
+        if (!n || !tree_.Find(n->child, language)) return;
+        size_t names = t->child, languages = n->child;
+        Drop(languages, language);
+        if (!tree_.dirs[languages].Size()) Drop(names, id);
+        if (!tree_.dirs[names].Size()) Drop(0, type);
     }
 
 private:
-    pe::Entry* Entry(size_t dir, uint32_t id)
+    const pe::Target* Add(size_t dir, uint32_t id, const pe::Target& target)
     {
-        std::vector<pe::Entry>& entries = tree_.dirs[dir].entries;
-        for (size_t i = 0; i < entries.size(); ++i)
-            if (entries[i].name == id) return &entries[i];
-        return nullptr;
-    }
-
-    pe::Entry* Add(size_t dir, uint32_t id, bool leaf, size_t child)
-    {
-        std::vector<pe::Entry>& entries = tree_.dirs[dir].entries;
-        size_t at = tree_.dirs[dir].named;
-        while (at < entries.size() && entries[at].name < id) ++at;
-        pe::Entry entry = {id, Bytes(), leaf, child};
-        return &*entries.insert(entries.begin() + at, entry);
+        std::vector<pe::IdEntry>& ids = tree_.dirs[dir].ids;
+        size_t at = 0;
+        while (at < ids.size() && ids[at].id < id) ++at;
+        return &ids.insert(ids.begin() + at, pe::IdEntry{id, target})->target;
     }
 
     // The directory under entry id of dir, made if missing.
     size_t Child(size_t dir, uint32_t id)
     {
-        if (pe::Entry* found = Entry(dir, id)) return found->child;
+        if (const pe::Target* found = tree_.Find(dir, id)) return found->child;
         pe::Directory made;
         made.head = tree_.dirs[dir].head;
-        made.named = 0;
         tree_.dirs.push_back(made);
-        return Add(dir, id, false, tree_.dirs.size() - 1)->child;
+        return Add(dir, id, pe::Target{false, tree_.dirs.size() - 1})->child;
     }
 
     void Drop(size_t dir, uint32_t id)
     {
-        std::vector<pe::Entry>& entries = tree_.dirs[dir].entries;
-        for (size_t i = 0; i < entries.size(); ++i)
-            if (entries[i].name == id) {
-                entries.erase(entries.begin() + i);
+        std::vector<pe::IdEntry>& ids = tree_.dirs[dir].ids;
+        for (size_t i = 0; i < ids.size(); ++i)
+            if (ids[i].id == id) {
+                ids.erase(ids.begin() + i);
                 return;
             }
     }
@@ -96,15 +88,24 @@ private:
     pe::Tree& tree_;
 };
 
+// The targets of a directory's entries, in the order of its table: the named
+// entries, then the numbered ones.
+std::vector<pe::Target> Targets(const pe::Directory& dir)
+{
+    std::vector<pe::Target> targets;
+    for (const pe::NamedEntry& e : dir.named) targets.push_back(e.target);
+    for (const pe::IdEntry& e : dir.ids) targets.push_back(e.target);
+    return targets;
+}
+
 // The directories and the data of the tree in the order the GNU linker lays
 // them out: depth first from the root.
 void Walk(const pe::Tree& tree, size_t dir, std::vector<size_t>& dirs, std::vector<size_t>& leaves)
 {
     dirs.push_back(dir);
-    for (size_t k = 0; k < tree.dirs[dir].entries.size(); ++k) {
-        const pe::Entry& e = tree.dirs[dir].entries[k];
-        if (e.leaf) leaves.push_back(e.child);
-        else Walk(tree, e.child, dirs, leaves);
+    for (const pe::Target& target : Targets(tree.dirs[dir])) {
+        if (target.leaf) leaves.push_back(target.child);
+        else Walk(tree, target.child, dirs, leaves);
     }
 }
 
@@ -112,23 +113,24 @@ void Walk(const pe::Tree& tree, size_t dir, std::vector<size_t>& dirs, std::vect
 // the layout of the GNU linker, so the same resources give the same section.
 Bytes Layout(const pe::Tree& tree, uint32_t va)
 {
+    using namespace pe::layout;
     std::vector<size_t> dirs, leaves;
     Walk(tree, 0, dirs, leaves);
-    std::vector<uint64_t> dirAt(tree.dirs.size()), leafAt(tree.leaves.size()), labelAt, dataAt;
+    std::vector<uint64_t> dirAt(tree.dirs.size()), leafAt(tree.leaves.size()), nameAt, dataAt;
     uint64_t size = 0;
     for (size_t i : dirs) {
         dirAt[i] = size;
-        size += 16 + 8 * tree.dirs[i].entries.size();
+        size += kDirectorySize + kEntrySize * tree.dirs[i].Size();
     }
     for (size_t i : dirs)
-        for (const pe::Entry& e : tree.dirs[i].entries) {
-            labelAt.push_back(size);
-            size += e.label.size();
+        for (const pe::NamedEntry& e : tree.dirs[i].named) {
+            nameAt.push_back(size);
+            size += e.name.size();
         }
     size = AlignUp(size, 4);
     for (size_t i : leaves) {
         leafAt[i] = size;
-        size += 16;
+        size += kDataEntrySize;
     }
     for (size_t i : leaves) {
         dataAt.push_back(size = AlignUp(size, 8));
@@ -138,27 +140,35 @@ Bytes Layout(const pe::Tree& tree, uint32_t va)
     if (va + size > 0xffffffffu) throw Failure("the rebuilt resources do not fit in the address space");
 
     Bytes out(static_cast<size_t>(size));
-    size_t label = 0;
+    size_t name = 0;
     for (size_t i : dirs) {
         const pe::Directory& dir = tree.dirs[i];
-        std::memcpy(&out[dirAt[i]], dir.head.data(), 12);
-        Put16(out, dirAt[i] + 12, dir.named);
-        Put16(out, dirAt[i] + 14, static_cast<uint32_t>(dir.entries.size() - dir.named));
-        for (size_t k = 0; k < dir.entries.size(); ++k, ++label) {
-            const pe::Entry& e = dir.entries[k];
-            uint64_t at = dirAt[i] + 16 + 8 * k;
-            Put32(out, at, e.name == pe::kNamed ? pe::kNamed | labelAt[label] : e.name);
-            if (!e.label.empty()) std::memcpy(&out[labelAt[label]], e.label.data(), e.label.size());
-            Put32(out, at + 4, e.leaf ? leafAt[e.child] : pe::kNamed | dirAt[e.child]);
+        std::memcpy(&out[dirAt[i]], dir.head.data(), dir.head.size());
+        Put16(out, dirAt[i] + kNamedCount, static_cast<uint32_t>(dir.named.size()));
+        Put16(out, dirAt[i] + kIdCount, static_cast<uint32_t>(dir.ids.size()));
+        uint64_t at = dirAt[i] + kDirectorySize;
+        for (const pe::NamedEntry& e : dir.named) {
+            Put32(out, at + kEntryName, kHighBit | nameAt[name]);
+            std::memcpy(&out[nameAt[name++]], e.name.data(), e.name.size());
+            at += kEntrySize;
+        }
+        for (const pe::IdEntry& e : dir.ids) {
+            Put32(out, at + kEntryName, e.id);
+            at += kEntrySize;
+        }
+        at = dirAt[i] + kDirectorySize + kEntryTarget;
+        for (const pe::Target& target : Targets(dir)) {
+            Put32(out, at, target.leaf ? leafAt[target.child] : kHighBit | dirAt[target.child]);
+            at += kEntrySize;
         }
     }
     for (size_t k = 0; k < leaves.size(); ++k) {
         const pe::Leaf& leaf = tree.leaves[leaves[k]];
         uint64_t at = leafAt[leaves[k]];
-        Put32(out, at, va + dataAt[k]);
-        Put32(out, at + 4, leaf.data.size());
-        Put32(out, at + 8, leaf.codePage);
-        Put32(out, at + 12, leaf.reserved);
+        Put32(out, at + kDataRva, va + dataAt[k]);
+        Put32(out, at + kDataSize, leaf.data.size());
+        Put32(out, at + kDataCodePage, leaf.codePage);
+        Put32(out, at + kDataReserved, leaf.reserved);
         if (!leaf.data.empty()) std::memcpy(&out[dataAt[k]], leaf.data.data(), leaf.data.size());
     }
     return out;
@@ -240,10 +250,10 @@ uint32_t Checksum(const Bytes& b)
 
 void SetBaseName(TreeEditor& editor, const pe::Tree& tree, const std::string& name)
 {
-    const pe::Entry* type = tree.Find(0, setup::kStringType);
-    const pe::Entry* block = type ? tree.Find(type->child, setup::kBaseNameBlock) : nullptr;
+    const pe::Target* type = tree.Find(0, setup::kStringType);
+    const pe::Target* block = type ? tree.Find(type->child, setup::kBaseNameBlock) : nullptr;
     // Windows might load another language's string 101 instead.
-    if (block && tree.dirs[block->child].entries.size() > 1)
+    if (block && tree.dirs[block->child].Size() > 1)
         throw Failure("holds string 101 in more languages than 0x0404, and Windows may load another one: "
                       "not a Setup.exe of this project");
     Bytes& data = editor.Find(setup::kStringType, setup::kBaseNameBlock, setup::kLanguage)->data;
