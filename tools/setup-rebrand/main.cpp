@@ -11,6 +11,7 @@
 #include "setup_resources.h"
 #include "system.h"
 #include "text.h"
+#include "version_writer.h"
 
 namespace {
 
@@ -50,27 +51,6 @@ int Usage(const std::string& problem)
 {
     PrintError("setup-rebrand: " + problem + "\n" + kUsage);
     return 2;
-}
-
-// "1.2.3.4", "1.2" (the rest 0), "1, 2, 3, 4" as resource scripts write it:
-// up to four numbers of at most 65535.
-bool ParseVersionText(const std::string& text, uint16_t (&version)[4])
-{
-    size_t at = 0;
-    for (int i = 0; i < 4; ++i) version[i] = 0;
-    for (int i = 0; i < 4; ++i) {
-        size_t digits = 0;
-        unsigned long value = 0;
-        while (at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 6)
-            value = value * 10 + static_cast<unsigned long>(text[at++] - '0'), ++digits;
-        if (digits == 0 || value > 0xffff) return false;
-        version[i] = static_cast<uint16_t>(value);
-        if (at == text.size()) return true;
-        if (text[at] != '.' && text[at] != ',') return false;
-        while (++at < text.size() && text[at] == ' ') {
-        }
-    }
-    return false;
 }
 
 std::string VersionText(const uint16_t (&version)[4])
@@ -113,9 +93,7 @@ rebrand::Changes ReadChanges(const toolkit::Options& options)
     for (const auto& field : versions) {
         if (!options.Has(field.option)) continue;
         const std::string& text = options.Value(field.option);
-        if (!ParseVersionText(text, field.version))
-            throw Failure(std::string(field.option) + " \"" + Shown(text) + "\" is not a version: up to four numbers "
-                          "of at most 65535, separated by dots (1.2.0.7) or commas");
+        rebrand::ParseVersionText(field.option, text, field.version);
         field.set = true;
         changes.versionStrings.push_back(std::make_pair(std::u16string(field.key), std::u16string(text.begin(), text.end())));
     }

@@ -1,5 +1,7 @@
 #include "version_writer.h"
 
+#include "text.h"
+
 namespace rebrand {
 namespace {
 
@@ -50,7 +52,34 @@ void SetFixed(Bytes& fixed, size_t at, const uint16_t (&version)[4])
     Put32(fixed, at + 4, static_cast<uint32_t>(version[2]) << 16 | version[3]);
 }
 
+// Reads up to four numbers into version; false where text is anything else.
+bool ReadVersionNumbers(const std::string& text, uint16_t (&version)[4])
+{
+    size_t at = 0;
+    for (int i = 0; i < 4; ++i) version[i] = 0;
+    for (int i = 0; i < 4; ++i) {
+        size_t digits = 0;
+        unsigned long value = 0;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 6)
+            value = value * 10 + static_cast<unsigned long>(text[at++] - '0'), ++digits;
+        if (digits == 0 || value > 0xffff) return false;
+        version[i] = static_cast<uint16_t>(value);
+        if (at == text.size()) return true;
+        if (text[at] != '.' && text[at] != ',') return false;
+        while (++at < text.size() && text[at] == ' ') {
+        }
+    }
+    return false;
+}
+
 }  // namespace
+
+void ParseVersionText(const std::string& option, const std::string& text, uint16_t (&version)[4])
+{
+    if (!ReadVersionNumbers(text, version))
+        throw Failure(option + " \"" + toolkit::Shown(text) + "\" is not a version: up to four numbers of at most "
+                      "65535, separated by dots (1.2.0.7) or commas");
+}
 
 Bytes WriteVersion(const setup::VersionNode& root)
 {
