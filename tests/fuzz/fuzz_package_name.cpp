@@ -1,11 +1,20 @@
 // Package names from any locale strings and any base name the build accepts:
 // the base name, '_', a tag (the abbreviation, a fixed tag, or the ISO name and
-// '*') and ".msi", with no path separator; else none, and so the English package.
-// Only a wildcard comes with the locale's own package, named by its abbreviation, and
-// only where the abbreviation is not the placeholder of locales known only by name.
+// '*'), each only from the input that calls for it, and ".msi", with no path
+// separator; else none, and so the English package. Only a wildcard comes with
+// the locale's own package, named by its abbreviation, and only where the
+// abbreviation is not the placeholder of locales known only by name.
 #include "fuzz_support.h"
 
+#include <cctype>
+
 #include "base_name.h"
+
+static std::string Lower(std::string text)
+{
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
@@ -31,9 +40,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(name.size() > head.size() + 4 && name.compare(0, head.size(), head) == 0 &&
                name.compare(name.size() - 4, 4, ".msi") == 0);
     const std::string tag = name.substr(head.size(), name.size() - head.size() - 4);
-    FUZZ_CHECK((tag == abbreviation && !byName) || tag == "cht" || tag == "chs" || tag == "nor" ||
-               (!iso.empty() && tag == iso + "*"));
-    // Only a wildcard passes over other languages' packages, by the ISO name it was made of.
-    FUZZ_CHECK(names.language.empty() || (names.language == iso && tag == iso + "*"));
+    // Each kind of tag from the input that allows it: the Chinese and Norwegian packages only for those
+    // languages; a wildcard of the ISO name, which then judges matches, only where the abbreviation names
+    // no language or starts as the ISO name does, and none of those fixed tags applies; the abbreviation
+    // itself only where neither does.
+    const std::string abbr = Lower(abbreviation), language = Lower(iso);
+    const bool sameStart = abbr.substr(0, 2) == language.substr(0, 2);
+    const bool fixed = abbr == "cht" || abbr == "chs" || abbr == "zhh" || abbr == "zhm" || language == "zh" ||
+                       (!byName && (abbr == "nob" || abbr == "non")) || (byName && (language == "nb" || language == "nn"));
+    if (!names.language.empty())
+        FUZZ_CHECK(tag == iso + "*" && names.language == iso && (byName || sameStart) && !fixed, "%s from %s",
+                   tag.c_str(), abbreviation.c_str());
+    else if (tag == abbreviation)
+        FUZZ_CHECK(!byName && (!sameStart || abbr == "cht" || abbr == "chs"), "%s from %s", tag.c_str(), iso.c_str());
+    else if (tag == "cht" || tag == "chs")
+        FUZZ_CHECK((tag == "cht" && (abbr == "zhh" || abbr == "zhm")) || (tag == "chs" && language == "zh"));
+    else
+        FUZZ_CHECK(tag == "nor" && (abbr == "nob" || abbr == "non" || (byName && (language == "nb" || language == "nn"))),
+                   "%s from %s/%s", tag.c_str(), abbreviation.c_str(), iso.c_str());
+    FUZZ_CHECK(names.own.empty() || names.own == head + abbreviation + ".msi");
     return 0;
 }
