@@ -151,6 +151,7 @@ MALFORMED = [
     (lambda i: i.put({i.field("SizeOfHeaders"): 0x401}), "SizeOfHeaders does not cover", True),  # not in file-alignment units
     (lambda i: i.put({i.field("SizeOfHeaders"): i.sections[0].rawptr + 0x200}), "starts inside the headers", True),
     (lambda i: i.data[:i.sections[0].header + 100], "section table lies outside", True),
+    (lambda i: i.put({i.field("SizeOfImage"): 0x1000}), "SizeOfImage does not cover the sections", True),
     (lambda i: i.data[:i.tree + 0x100], "data of section .rsrc lies outside", True),
     (lambda i: i.put({i.slot("resource"): 0}), "has no resources", True),
     (lambda i: i.put({i.slot("resource"): i.dir("resource")[0] + 16}), "does not start a section", True),

@@ -145,6 +145,13 @@ Image::Image(const Bytes& f) : file(f)
             throw Failure("section " + s.name + " starts inside the headers (SizeOfHeaders; malformed)");
         sections.push_back(s);
     }
+    // The loader maps the sections one after the other, all within SizeOfImage.
+    uint64_t virtualEnd = 0;
+    for (const Section& s : sections) {
+        if (s.va < virtualEnd) throw Failure("sections overlap or are out of order in memory (malformed)");
+        virtualEnd = (s.End() + sectionAlignment - 1) / sectionAlignment * sectionAlignment;
+    }
+    if (optional.sizeOfImage.Get(f) < virtualEnd) throw Failure("SizeOfImage does not cover the sections (malformed)");
     uint32_t rva = DirRva(kResourceDir);
     if (!rva) throw Failure("has no resources: not a Setup.exe of this project");
     for (rsrc = 0; rsrc < count && sections[rsrc].va != rva; ++rsrc) {

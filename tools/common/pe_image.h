@@ -90,7 +90,9 @@ struct Section {
     }
 };
 
-// The headers of a PE32 or PE32+ image with a resource section.
+// The headers of a PE32 or PE32+ image with a resource section, checked as
+// the loader checks them: in the file, sections in order in memory and within
+// SizeOfImage.
 struct Image {
     explicit Image(const Bytes& file);  // throws Failure
 

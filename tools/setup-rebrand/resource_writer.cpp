@@ -184,11 +184,10 @@ void CheckRebuildable(const pe::Image& im)
     if (im.DirRva(pe::kSecurityDir) || im.DirSize(pe::kSecurityDir))
         throw Failure("is signed, and a new base name would break its signature: rebrand the unsigned "
                       "Setup.exe, then sign the result");
-    uint64_t virtualEnd = 0, rawEnd = im.headersEnd;
-    for (size_t i = 0; i < im.sections.size(); ++i) {
-        const pe::Section& s = im.sections[i];
-        if (s.va < virtualEnd) throw Failure("sections overlap or are out of order in memory (malformed)");
-        virtualEnd = AlignUp(s.End(), im.sectionAlignment);
+    // The file is spliced at the resource section: the sections' data must
+    // follow one another, and nothing may come after them.
+    uint64_t rawEnd = im.headersEnd;
+    for (const pe::Section& s : im.sections) {
         if (!s.rawSize) continue;
         if (s.rawOffset < rawEnd) throw Failure("sections overlap or are out of order in the file (malformed)");
         rawEnd = static_cast<uint64_t>(s.rawOffset) + s.rawSize;
@@ -196,7 +195,6 @@ void CheckRebuildable(const pe::Image& im)
     if (f.size() > rawEnd)
         throw Failure("has data after its last section (debug symbols or an appended payload); "
                       "only stripped, unsigned executables can be rebranded");
-    if (im.optional.sizeOfImage.Get(f) < virtualEnd) throw Failure("SizeOfImage does not cover the sections (malformed)");
 
     uint32_t relocations = im.DirRva(pe::kRelocationDir), relocationSize = im.DirSize(pe::kRelocationDir);
     for (size_t i = im.rsrc + 1; i < im.sections.size(); ++i)
