@@ -4,7 +4,6 @@
 #include "fuzz_support.h"
 
 #include <cstdint>
-#include <cstring>
 
 #include "base_name.h"
 #include "resource_writer.h"
@@ -20,9 +19,9 @@ rebrand::Bytes Rebranded(const rebrand::Bytes& image, const rebrand::Changes& ch
 {
     try {
         rebrand::Bytes out = rebrand::Rebrand(image, changes);
-        uint32_t pe = out[0x3c] | out[0x3d] << 8 | out[0x3e] << 16 | static_cast<uint32_t>(out[0x3f]) << 24;
-        std::memset(&out[pe + 24 + 8], 0, 4);
-        std::memset(&out[pe + 24 + 64], 0, 4);
+        const pe::OptionalHeader header = pe::Image(out).optional;
+        header.sizeOfInitializedData.Set(out, 0);
+        header.checkSum.Set(out, 0);
         return out;
     } catch (const toolkit::Failure&) {
         return rebrand::Bytes();
