@@ -1,10 +1,10 @@
 #include "base_name.h"
 
-#include <cstdio>
 #include <cstring>
 
 #include "base_name_rules.h"
 #include "failure.h"
+#include "text.h"
 
 namespace toolkit {
 namespace {
@@ -17,24 +17,6 @@ void Replace(std::string& text, const char* key, const std::string& value)
 
 bool Printable(unsigned char c) { return c >= rules::kFirstChar && c <= rules::kLastChar; }
 
-// The name as it may be shown on a terminal: bytes that are not printable
-// ASCII are written as \xNN.
-std::string ShownName(const std::string& name)
-{
-    std::string shown;
-    for (size_t i = 0; i < name.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(name[i]);
-        if (Printable(c)) {
-            shown += static_cast<char>(c);
-        } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
-            shown += escaped;
-        }
-    }
-    return shown;
-}
-
 Failure Refused(const char* message, const std::string& name)
 {
     std::string text = message;
@@ -42,7 +24,7 @@ Failure Refused(const char* message, const std::string& name)
     Replace(text, "{example}", "--base-name myproduct");
     Replace(text, "{allow_empty}", "--allow-empty");
     Replace(text, "{length}", std::to_string(name.size()));
-    Replace(text, "{name}", ShownName(name));
+    Replace(text, "{name}", Shown(name));
     return Failure(text);
 }
 
