@@ -136,6 +136,13 @@ pe::Bytes Crafted(bool plus, const Node& resources)
     return f;
 }
 
+std::vector<uint32_t> Ids(const pe::Directory& dir)
+{
+    std::vector<uint32_t> ids;
+    for (const pe::IdEntry& entry : dir.ids) ids.push_back(entry.id);
+    return ids;
+}
+
 Node Data(const pe::Bytes& data)
 {
     Node leaf;
@@ -216,16 +223,12 @@ TEST(PeModel, CraftedImagesOfBothKindsReadAndRebuilt)
         EXPECT_EQ(root.named[0].name, pe::Bytes({4, 0, 'Q', 0, 'U', 0, 'E', 0, 'L', 0}));
         const pe::Target* language = rebuilt.Find(rebuilt.Find(root.named[0].target.child, 1)->child, 0x409);
         EXPECT_EQ(rebuilt.leaves[language->child].data, pe::Bytes({'q', 'u', 'e', 'l'}));
-        std::vector<uint32_t> ids;
-        for (const pe::IdEntry& entry : root.ids) ids.push_back(entry.id);
-        EXPECT_EQ(ids, std::vector<uint32_t>({3, 6, 14}));
+        EXPECT_EQ(Ids(root), std::vector<uint32_t>({3, 6, 14}));
         // Icon 5 gave way to 1 and 2, in order before 9, after the named icon.
         const pe::Directory& icons = rebuilt.dirs[rebuilt.Find(0, setup::kIconType)->child];
         ASSERT_EQ(icons.named.size(), 1u);
         EXPECT_EQ(icons.named[0].name, pe::Bytes({5, 0, 'S', 0, 'P', 0, 'A', 0, 'R', 0, 'E', 0}));
-        std::vector<uint32_t> iconIds;
-        for (const pe::IdEntry& entry : icons.ids) iconIds.push_back(entry.id);
-        EXPECT_EQ(iconIds, std::vector<uint32_t>({1, 2, 9}));
+        EXPECT_EQ(Ids(icons), std::vector<uint32_t>({1, 2, 9}));
         EXPECT_EQ(setup::IconGroupIds(rebuilt.Find(setup::kIconGroupType, setup::kIconGroupId, setup::kLanguage)->data), std::vector<uint32_t>({1, 2}));
         EXPECT_EQ(rebuilt.Find(setup::kIconType, 5, setup::kLanguage), nullptr);
         EXPECT_EQ(rebuilt.Find(setup::kIconType, 2, setup::kLanguage)->data, pe::Bytes({8, 8}));

@@ -11,7 +11,8 @@ namespace toolkit {
 
 void ReplaceFile(const std::string& output, const Bytes& data, const std::string& permissionsFrom)
 {
-    const std::string target = ResolveLinks(output), writing = "cannot write " + Shown(output);
+    const std::string target = ResolveLinks(output), writing = "cannot write " + Shown(output),
+                      creating = "cannot create a temporary file beside " + Shown(output);
     switch (Concerning(writing, [&] { return KindOf(target); })) {
     case kNoFile:
     case kRegularFile:
@@ -32,10 +33,9 @@ void ReplaceFile(const std::string& output, const Bytes& data, const std::string
         char suffix[32];
         std::snprintf(suffix, sizeof suffix, ".%08x.tmp", static_cast<unsigned>(random()));
         temp = target + suffix;
-        created = Concerning("cannot create a temporary file beside " + Shown(output),
-                             [&] { return CreateNewFile(temp, data); });
+        created = Concerning(creating, [&] { return CreateNewFile(temp, data); });
     }
-    if (!created) throw Failure("cannot create a temporary file beside " + Shown(output) + ": " + std::strerror(EEXIST));
+    if (!created) throw Failure(creating + ": " + std::strerror(EEXIST));
     try {
         RenameOver(temp, target);
     } catch (const Failure& failure) {

@@ -69,10 +69,6 @@ void AppendShown(std::string& out, char32_t c)
     out += escaped;
 }
 
-}  // namespace
-
-namespace {
-
 // Converts text while it is valid; false where it stops being so.
 bool ToUtf16(const std::string& in, std::u16string& out)
 {
